@@ -1,0 +1,70 @@
+#include "storage/document.h"
+
+#include "storage/folder_lock.h"
+#include "storage/posix_file.h"
+#include "storage/record_reader.h"
+#include "storage/record_writer.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace storage {
+
+Status createEmptyDocument(const std::string &path)
+{
+    detail::UniqueFd fd = detail::openFile(path, O_WRONLY | O_CREAT | O_APPEND);
+    if (!fd.valid())
+        return Status::fromErrno(errno, "cannot create " + path);
+    return fd.close("cannot create " + path);
+}
+
+CountResult countRecords(const std::string &path)
+{
+    DocumentReader reader(path);
+    CountResult result;
+    for (;;) {
+        const ReadStatus read = reader.skip();
+        if (read == ReadStatus::Record)
+            continue;
+        if (read == ReadStatus::Error)
+            result.status = reader.status();
+        break;
+    }
+    result.count = reader.recordsRead();
+    return result;
+}
+
+Status appendRecord(const std::string &path, const TopicRecord &record)
+{
+    if (Status s = checkRecord(record); !s.ok())
+        return s;
+    detail::FolderLock lock;
+    if (Status s = lock.acquire(detail::lockTimeout()); !s.ok())
+        return s;
+
+    const std::string what = "cannot add the topic to " + path;
+    detail::UniqueFd fd = detail::openFile(path, O_WRONLY | O_APPEND);
+    if (!fd.valid())
+        return Status::fromErrno(errno, what);
+    struct stat before;
+    if (::fstat(fd.get(), &before) != 0)
+        return Status::fromErrno(errno, what);
+
+    RecordWriter writer(fd.get(), path);
+    Status s = writer.write(record);
+    if (s.ok())
+        s = writer.flush();
+    if (s.ok() && ::fsync(fd.get()) != 0)
+        s = Status::fromErrno(errno, what);
+    if (!s.ok()) {
+        // Take back the part of the record that did reach the file.
+        if (::ftruncate(fd.get(), before.st_size) == 0)
+            (void)::fsync(fd.get());
+        return s;
+    }
+    return fd.close(what);
+}
+
+} // namespace storage
