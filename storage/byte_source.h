@@ -45,8 +45,7 @@ class MemoryByteSource final : public ByteSource
 public:
     explicit MemoryByteSource(std::string_view bytes)
         : m_rest(bytes)
-    {
-    }
+    { }
     std::size_t read(char *buffer, std::size_t size) override;
     const Status &status() const override { return m_status; }
 

@@ -8,8 +8,7 @@ FieldReader::FieldReader(ByteSource &source, std::uint64_t maxField)
     : m_source(source)
     , m_maxField(maxField)
     , m_buffer(std::make_unique<char[]>(kBufferSize))
-{
-}
+{ }
 
 bool FieldReader::fill()
 {
@@ -53,8 +52,7 @@ FieldReader::Result FieldReader::fail(ErrorCode code, std::uint64_t offset)
 }
 
 // Adds a piece of a value, or only counts it when the value is skipped; false past the limit.
-bool FieldReader::take(FieldValue *value, const char *data, std::size_t size,
-    std::uint64_t &taken)
+bool FieldReader::take(FieldValue *value, const char *data, std::size_t size, std::uint64_t &taken)
 {
     taken += size;
     if (taken > m_maxField)

@@ -84,8 +84,8 @@ std::optional<std::string> formatNumber(double value)
     if (value == 0)
         value = 0; // no "-0"
     char buffer[400]; // the longest fixed form of a double is 1 + 309 digits + sign and fraction
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
-        std::chars_format::fixed);
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     if (ec != std::errc())
         return std::nullopt;
     return std::string(buffer, end);

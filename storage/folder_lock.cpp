@@ -10,7 +10,7 @@
 namespace storage::detail {
 
 namespace {
-std::chrono::milliseconds g_lockTimeout{15000};
+std::chrono::milliseconds g_lockTimeout {15000};
 }
 
 std::chrono::milliseconds lockTimeout()

@@ -15,12 +15,10 @@ public:
     UniqueFd() = default;
     explicit UniqueFd(int fd)
         : m_fd(fd)
-    {
-    }
+    { }
     UniqueFd(UniqueFd &&other) noexcept
         : m_fd(other.release())
-    {
-    }
+    { }
     UniqueFd &operator=(UniqueFd &&other) noexcept;
     UniqueFd(const UniqueFd &) = delete;
     UniqueFd &operator=(const UniqueFd &) = delete;

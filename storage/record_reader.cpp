@@ -5,8 +5,7 @@ namespace storage {
 RecordReader::RecordReader(ByteSource &source, std::uint64_t maxField)
     : m_source(source)
     , m_fields(source, maxField)
-{
-}
+{ }
 
 ReadStatus RecordReader::next(TopicRecord &record)
 {

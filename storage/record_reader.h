@@ -21,8 +21,8 @@ enum class ReadStatus {
 class RecordReader
 {
 public:
-    explicit RecordReader(ByteSource &source,
-        std::uint64_t maxField = FieldReader::kDefaultMaxField);
+    explicit RecordReader(
+        ByteSource &source, std::uint64_t maxField = FieldReader::kDefaultMaxField);
     RecordReader(const RecordReader &) = delete;
     RecordReader &operator=(const RecordReader &) = delete;
 
@@ -51,12 +51,11 @@ private:
 class DocumentReader
 {
 public:
-    explicit DocumentReader(const std::string &path,
-        std::uint64_t maxField = FieldReader::kDefaultMaxField)
+    explicit DocumentReader(
+        const std::string &path, std::uint64_t maxField = FieldReader::kDefaultMaxField)
         : m_source(path)
         , m_reader(m_source, maxField)
-    {
-    }
+    { }
     [[nodiscard]] ReadStatus next(TopicRecord &record) { return m_reader.next(record); }
     [[nodiscard]] ReadStatus skip() { return m_reader.skip(); }
     std::uint64_t recordsRead() const { return m_reader.recordsRead(); }

@@ -83,8 +83,7 @@ Status formatRecord(const TopicRecord &record, std::string &out)
 RecordWriter::RecordWriter(int fd, std::string name)
     : m_fd(fd)
     , m_name(std::move(name))
-{
-}
+{ }
 
 Status RecordWriter::put(std::string_view bytes)
 {

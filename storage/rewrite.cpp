@@ -64,20 +64,20 @@ Status moveLeftoverAside(std::string &movedTo)
         if (errno == EEXIST)
             continue;
         if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP)
-            return Status::fromErrno(errno,
-                std::string("cannot move the leftover ") + kScratchName + " aside");
+            return Status::fromErrno(
+                errno, std::string("cannot move the leftover ") + kScratchName + " aside");
         // A file system without hard links: we hold the lock, so check-then-rename is safe
         // among our programs.
         if (detail::pathExists(candidate))
             continue;
         if (::rename(kScratchName, candidate.c_str()) != 0)
-            return Status::fromErrno(errno,
-                std::string("cannot move the leftover ") + kScratchName + " aside");
+            return Status::fromErrno(
+                errno, std::string("cannot move the leftover ") + kScratchName + " aside");
         movedTo = candidate;
         return detail::syncDirectory(".");
     }
-    return Status::error(ErrorCode::Io,
-        std::string("cannot find a free name for the leftover ") + kScratchName);
+    return Status::error(
+        ErrorCode::Io, std::string("cannot find a free name for the leftover ") + kScratchName);
 }
 
 // Writes one record read from the document, changed as asked; record is null past the end.
@@ -117,8 +117,8 @@ bool isChange(const RecordChange &change, const TopicRecord *record)
 }
 
 // Copies the document into the open scratch file, changing records on the way.
-Status copyChanged(const std::string &path, int scratch, const RecordChangeFn &change,
-    RewriteResult &result)
+Status copyChanged(
+    const std::string &path, int scratch, const RecordChangeFn &change, RewriteResult &result)
 {
     DocumentReader reader(path);
     RecordWriter writer(scratch, kScratchName);
@@ -130,8 +130,8 @@ Status copyChanged(const std::string &path, int scratch, const RecordChangeFn &c
         const TopicRecord *current = read == ReadStatus::Record ? &record : nullptr;
         if (current)
             ++result.recordsRead;
-        const RecordChange changed = change ? change(result.recordsRead + (current ? 0 : 1), current)
-                                            : RecordChange::keep();
+        const RecordChange changed =
+            change ? change(result.recordsRead + (current ? 0 : 1), current) : RecordChange::keep();
         if (isChange(changed, current))
             ++result.changes;
         if (Status s = applyChange(writer, changed, current); !s.ok())
@@ -166,8 +166,8 @@ RewriteResult rewriteDocument(const std::string &path, const RecordChangeFn &cha
     }
     struct stat scratchInfo;
     if (::stat(kScratchName, &scratchInfo) == 0 && sameFile(scratchInfo, document)) {
-        result.status = Status::error(ErrorCode::Io,
-            "cannot rewrite " + path + ": it is the scratch file " + kScratchName);
+        result.status = Status::error(
+            ErrorCode::Io, "cannot rewrite " + path + ": it is the scratch file " + kScratchName);
         return result;
     }
 
@@ -175,8 +175,8 @@ RewriteResult rewriteDocument(const std::string &path, const RecordChangeFn &cha
         return result;
     step(detail::RewriteStep::LeftoverMoved);
 
-    detail::UniqueFd scratch
-        = detail::openFile(kScratchName, O_WRONLY | O_CREAT | O_EXCL, document.st_mode & 0777);
+    detail::UniqueFd scratch =
+        detail::openFile(kScratchName, O_WRONLY | O_CREAT | O_EXCL, document.st_mode & 0777);
     if (!scratch.valid()) {
         result.status = Status::fromErrno(errno, std::string("cannot create ") + kScratchName);
         return result;
@@ -195,8 +195,7 @@ RewriteResult rewriteDocument(const std::string &path, const RecordChangeFn &cha
     if (!s.ok() || result.changes == 0) {
         ::unlink(kScratchName);
         result.status = s;
-        if (!s.ok())
-            result.recordsWritten = 0;
+        result.recordsWritten = 0; // the document was left as it was
         return result;
     }
 

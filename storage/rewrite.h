@@ -38,7 +38,7 @@ struct RewriteResult
 {
     Status status;
     std::uint64_t recordsRead = 0;
-    std::uint64_t recordsWritten = 0;
+    std::uint64_t recordsWritten = 0; // records in the new document; 0 when left untouched
     // Records that were not simply kept. With none, the document is left untouched.
     std::uint64_t changes = 0;
     // When an earlier rewrite had left "Help.tmp" behind: the new name it was moved to.

@@ -49,8 +49,8 @@ Status Status::fromErrno(int sysError, std::string_view what)
     return s;
 }
 
-Status Status::damaged(ErrorCode code, std::uint64_t record, std::uint64_t offset,
-    std::string_view detail)
+Status Status::damaged(
+    ErrorCode code, std::uint64_t record, std::uint64_t offset, std::string_view detail)
 {
     Status s;
     s.m_code = code;

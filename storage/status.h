@@ -33,8 +33,8 @@ public:
     // An error from errno, "what" naming the failing step (e.g. "cannot open Help.scv").
     static Status fromErrno(int sysError, std::string_view what);
     // A damaged file: record is 1-based, offset counts bytes from the start of the file.
-    static Status damaged(ErrorCode code, std::uint64_t record, std::uint64_t offset,
-        std::string_view detail = {});
+    static Status damaged(
+        ErrorCode code, std::uint64_t record, std::uint64_t offset, std::string_view detail = {});
 
     bool ok() const { return m_code == ErrorCode::None; }
     explicit operator bool() const { return ok(); }

@@ -111,9 +111,8 @@ EncodeResult encodeWindows1252(std::string_view utf8)
             result.bytes.clear();
             result.failedAt = at;
             result.status = Status::error(ErrorCode::Unrepresentable,
-                c == 0xFFFFFFFF
-                    ? "the text is not valid UTF-8 at byte " + std::to_string(at)
-                    : "the character " + codePointName(c)
+                c == 0xFFFFFFFF ? "the text is not valid UTF-8 at byte " + std::to_string(at)
+                                : "the character " + codePointName(c)
                         + " cannot be written in the Windows-1252 code page");
             return result;
         }
