@@ -39,7 +39,7 @@ CountResult countRecords(const std::string &path)
 Status appendRecord(const std::string &path, const TopicRecord &record)
 {
     if (Status s = checkRecord(record); !s.ok())
-        return s;
+        return s; // refused before the file is touched
     detail::FolderLock lock;
     if (Status s = lock.acquire(detail::lockTimeout()); !s.ok())
         return s;
@@ -52,10 +52,12 @@ Status appendRecord(const std::string &path, const TopicRecord &record)
     if (::fstat(fd.get(), &before) != 0)
         return Status::fromErrno(errno, what);
 
-    RecordWriter writer(fd.get(), path);
-    Status s = writer.write(record);
+    // One write call for the whole record keeps the window in which a crash could leave half a
+    // record as small as it can be.
+    std::string bytes;
+    Status s = formatRecord(record, bytes);
     if (s.ok())
-        s = writer.flush();
+        s = detail::writeAll(fd.get(), bytes, what);
     if (s.ok() && ::fsync(fd.get()) != 0)
         s = Status::fromErrno(errno, what);
     if (!s.ok()) {

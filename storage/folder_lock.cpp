@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <thread>
+#include <unistd.h>
 
 namespace storage::detail {
 
@@ -27,9 +28,18 @@ Status FolderLock::acquire(std::chrono::milliseconds timeout)
 {
     UniqueFd fd = openFile(kLockName, O_RDWR | O_CREAT);
     if (!fd.valid()) {
-        if (errno == EACCES || errno == EROFS || errno == EPERM)
-            return {};
-        return Status::fromErrno(errno, std::string("cannot open ") + kLockName);
+        const int openError = errno;
+        // flock needs no write access, so a lock file another user made still serves.
+        if (openError == EACCES)
+            fd = openFile(kLockName, O_RDONLY);
+        if (!fd.valid()) {
+            // A folder that takes no new files cannot be rewritten in either, so no other
+            // program can be rewriting here: go on, and let the write report its own error.
+            const bool refused = openError == EACCES || openError == EROFS || openError == EPERM;
+            if (refused && ::access(".", W_OK) != 0)
+                return {};
+            return Status::fromErrno(openError, std::string("cannot open ") + kLockName);
+        }
     }
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {

@@ -18,8 +18,8 @@ public:
     FolderLock(FolderLock &&) = default;
     FolderLock &operator=(FolderLock &&) = default;
 
-    // Waits up to timeout for the lock. In a folder where the lock file cannot be created,
-    // nothing can be rewritten either, so the caller goes on without the lock.
+    // Waits up to timeout for the lock. In a folder that takes no new files nothing can be
+    // rewritten either, so there the caller goes on without the lock.
     [[nodiscard]] Status acquire(std::chrono::milliseconds timeout);
 
 private:

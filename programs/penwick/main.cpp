@@ -2,8 +2,13 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char *argv[])
 {
+    // A write past the file size limit then fails with an error we report, instead of ending
+    // the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Help"));
     QApplication::setApplicationDisplayName(QStringLiteral("Penwick"));
