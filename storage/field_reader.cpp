@@ -7,7 +7,7 @@ namespace storage {
 FieldReader::FieldReader(ByteSource &source, std::uint64_t maxField)
     : m_source(source)
     , m_maxField(maxField)
-    , m_buffer(std::make_unique<char[]>(kBufferSize))
+    , m_buffer(static_cast<char *>(::operator new[](kBufferSize, kBufferAlignment)))
 { }
 
 bool FieldReader::fill()

@@ -7,17 +7,17 @@ RecordReader::RecordReader(ByteSource &source, std::uint64_t maxField)
     , m_fields(source, maxField)
 { }
 
-ReadStatus RecordReader::next(TopicRecord &record)
+ReadStatus RecordReader::next(TopicRecord &record, RecordParts parts)
 {
-    return read(&record);
+    return read(&record, parts);
 }
 
 ReadStatus RecordReader::skip()
 {
-    return read(nullptr);
+    return read(nullptr, RecordParts::All);
 }
 
-ReadStatus RecordReader::read(TopicRecord *record)
+ReadStatus RecordReader::read(TopicRecord *record, RecordParts parts)
 {
     if (!m_status.ok())
         return ReadStatus::Error;
@@ -32,7 +32,10 @@ ReadStatus RecordReader::read(TopicRecord *record)
     if (record) {
         fields[0] = &record->level;
         fields[1] = &record->name;
-        fields[2] = &record->text;
+        if (parts == RecordParts::All)
+            fields[2] = &record->text;
+        else
+            record->text.setString({});
     }
     for (FieldValue *field : fields) {
         switch (m_fields.readField(field)) {

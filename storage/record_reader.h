@@ -16,6 +16,12 @@ enum class ReadStatus {
     Error, // the input is damaged or could not be read; see status()
 };
 
+// Which fields of a record a reader keeps.
+enum class RecordParts {
+    All,
+    Heading, // level and name only: the text, the bulk of a document, is passed over
+};
+
 // Pulls one record at a time from a byte source. Before each record it tests for the end of the
 // input; a record then needs all three fields. A failure is final: later calls return Error.
 class RecordReader
@@ -26,8 +32,9 @@ public:
     RecordReader(const RecordReader &) = delete;
     RecordReader &operator=(const RecordReader &) = delete;
 
-    // Reads the next record into record, reusing its storage.
-    [[nodiscard]] ReadStatus next(TopicRecord &record);
+    // Reads the next record into record, reusing its storage. With RecordParts::Heading the
+    // text is left empty.
+    [[nodiscard]] ReadStatus next(TopicRecord &record, RecordParts parts = RecordParts::All);
     // Passes over the next record without keeping its values.
     [[nodiscard]] ReadStatus skip();
 
@@ -39,7 +46,7 @@ public:
     const Status &status() const { return m_status; }
 
 private:
-    ReadStatus read(TopicRecord *record);
+    ReadStatus read(TopicRecord *record, RecordParts parts);
 
     ByteSource &m_source;
     FieldReader m_fields;
@@ -56,7 +63,10 @@ public:
         : m_source(path)
         , m_reader(m_source, maxField)
     { }
-    [[nodiscard]] ReadStatus next(TopicRecord &record) { return m_reader.next(record); }
+    [[nodiscard]] ReadStatus next(TopicRecord &record, RecordParts parts = RecordParts::All)
+    {
+        return m_reader.next(record, parts);
+    }
     [[nodiscard]] ReadStatus skip() { return m_reader.skip(); }
     std::uint64_t recordsRead() const { return m_reader.recordsRead(); }
     std::uint64_t offset() const { return m_reader.offset(); }

@@ -256,22 +256,30 @@ void TestRecordReader::hostileInput()
 
 void TestRecordReader::skipAgreesWithNext()
 {
-    // Counting passes over values without keeping them; it must split records the same way.
+    // Counting passes over values, and the contents list over texts, without keeping them;
+    // they must split records exactly as a full read does.
     const QByteArray doc =
         testsupport::readFile(testsupport::sampleDoc("Manual.scv")) + "\"1\",\"tail\",\"cut";
-    TrickleSource a(testsupport::bytes(doc), 1000), b(testsupport::bytes(doc), 1000);
-    RecordReader reading(a), skipping(b);
-    TopicRecord record;
+    TrickleSource a(testsupport::bytes(doc), 1000), b(testsupport::bytes(doc), 1000),
+        c(testsupport::bytes(doc), 1000);
+    RecordReader reading(a), skipping(b), headings(c);
+    TopicRecord record, heading;
+    heading.text.setString("stale");
     for (;;) {
         const ReadStatus r1 = reading.next(record);
-        const ReadStatus r2 = skipping.skip();
-        QCOMPARE(int(r2), int(r1));
+        QCOMPARE(int(skipping.skip()), int(r1));
+        QCOMPARE(int(headings.next(heading, RecordParts::Heading)), int(r1));
         QCOMPARE(skipping.offset(), reading.offset());
+        QCOMPARE(headings.offset(), reading.offset());
         if (r1 != ReadStatus::Record)
             break;
+        QVERIFY(heading.level == record.level);
+        QVERIFY(heading.name == record.name);
+        QVERIFY(heading.text.text().empty());
     }
     QCOMPARE(reading.recordsRead(), 40ull);
     QCOMPARE(skipping.status().message(), reading.status().message());
+    QCOMPARE(headings.status().message(), reading.status().message());
     QCOMPARE(reading.next(record), ReadStatus::Error); // a failure is final
 }
 
