@@ -160,6 +160,12 @@ private Q_SLOTS:
     void showEveryRecord();
     void showBytes_data();
     void showBytes();
+    void showText_data();
+    void showText();
+    void showHtml_data();
+    void showHtml();
+    void showLargeText();
+    void showWithoutRenderer();
     void search_data();
     void search();
     void check_data();
@@ -176,6 +182,8 @@ private Q_SLOTS:
 private:
     void put(const QString &name, const QByteArray &bytes);
     Run run(const QStringList &arguments, const std::function<void(QProcess &)> &setUp = {});
+    Run runProgram(const QString &program, const QStringList &arguments,
+        const std::function<void(QProcess &)> &setUp = {});
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -195,11 +203,17 @@ void TestScvtool::put(const QString &name, const QByteArray &bytes)
 
 Run TestScvtool::run(const QStringList &arguments, const std::function<void(QProcess &)> &setUp)
 {
+    return runProgram(QStringLiteral(SCVTOOL_PATH), arguments, setUp);
+}
+
+Run TestScvtool::runProgram(const QString &program, const QStringList &arguments,
+    const std::function<void(QProcess &)> &setUp)
+{
     QProcess process;
     process.setWorkingDirectory(m_dir->path());
     if (setUp)
         setUp(process);
-    process.start(QStringLiteral(SCVTOOL_PATH), arguments);
+    process.start(program, arguments);
     Run result;
     if (!process.waitForFinished(60000)) {
         process.kill();
@@ -351,6 +365,143 @@ void TestScvtool::showBytes()
     COMPARE_RUN(run({"show", "bytes.scv", number}), 0, text, "");
 }
 
+void TestScvtool::showText_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QByteArray>("text");
+
+    const QByteArray placeholder = readSample("With placeholder.scv");
+    QTest::newRow("first topic") << "With placeholder.scv" << placeholder << "1"
+                                 << QByteArray("First topic.\n");
+    QTest::newRow("placeholder's empty text gives nothing")
+        << "With placeholder.scv" << placeholder << "2" << QByteArray();
+    QTest::newRow("same name, other text")
+        << "With placeholder.scv" << placeholder << "4" << QByteArray("Same name, other text.\n");
+    const QByteArray levels = readSample("Three levels.scv");
+    QTest::newRow("bold and italic leave plain words")
+        << "Three levels.scv" << levels << "1" << QByteArray("Welcome to the manual.\n");
+    QTest::newRow("two paragraphs, two lines")
+        << "Three levels.scv" << levels << "2"
+        << QByteArray("Run the installer.\nThen start it.\n");
+    QTest::newRow("escaped letter in UTF-8")
+        << "Three levels.scv" << levels << "03" << QByteArray("Options for caf\xc3\xa9 users.\n");
+
+    const QByteArray made =
+        QByteArray("\"0\",\"Breaks\",\"{\\rtf1\\ansi Line one\\line line two\\par}\"\r\n")
+        + "\"0\",\"Symbols\",\"{\\rtf1\\ansi\\ansicpg1252 \\u8364? 5 \\'80 \\ldblquote "
+          "q\\rdblquote\\par}\"\r\n"
+        + "\"0\",\"Line ends\",\"{\\rtf1\\ansi split\r\nacross\\par}\"\r\n"
+        + "\"0\",\"Not RTF\",\"just words\"\r\n"
+        + "\"0\",\"No final par\",\"{\\rtf1\\ansi end of text}\"\r\n";
+    QTest::newRow("line break in a paragraph is LF")
+        << "made.scv" << made << "1" << QByteArray("Line one\nline two\n");
+    QTest::newRow("Unicode, Windows-1252 and quote words")
+        << "made.scv" << made << "2"
+        << QByteArray("\xe2\x82\xac 5 \xe2\x82\xac \xe2\x80\x9cq\xe2\x80\x9d\n");
+    QTest::newRow("CR LF inside RTF is no text")
+        << "made.scv" << made << "3" << QByteArray("splitacross\n");
+    QTest::newRow("text that is not RTF is shown as it is")
+        << "made.scv" << made << "4" << QByteArray("just words\n");
+    QTest::newRow("ends with one LF without a final paragraph mark")
+        << "made.scv" << made << "5" << QByteArray("end of text\n");
+}
+
+// show --text: the characters the display shows, UTF-8, one line per paragraph.
+void TestScvtool::showText()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, number);
+    QFETCH(QByteArray, text);
+    put(name, bytes);
+    COMPARE_RUN(run({"show", name, number, "--text"}), 0, text, "");
+}
+
+void TestScvtool::showHtml_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QByteArrayList>("parts");
+
+    QTest::newRow("bold and italic as styled spans")
+        << "Three levels.scv"
+        << "1"
+        << QByteArrayList {"<!DOCTYPE HTML", "<body", "font-weight:700;\">Welcome</span>",
+               "font-style:italic;\">manual</span>"};
+    QTest::newRow("two paragraphs")
+        << "Three levels.scv"
+        << "2" << QByteArrayList {">Run the installer.</p>", ">Then start it.</p>"};
+    QTest::newRow("letter in UTF-8") << "Three levels.scv"
+                                     << "3" << QByteArrayList {"caf\xc3\xa9 users."};
+    QTest::newRow("base font of the display")
+        << "With placeholder.scv"
+        << "1" << QByteArrayList {"font-size:10pt", "First topic."};
+}
+
+void TestScvtool::showHtml()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, number);
+    QFETCH(QByteArrayList, parts);
+    put(name, readSample(name));
+    const Run html = run({"show", name, number, "--html"});
+    QCOMPARE(html.exitStatus, QProcess::NormalExit);
+    QCOMPARE(html.err, QByteArray());
+    QCOMPARE(html.exitCode, 0);
+    QVERIFY2(html.out.endsWith("</html>\n"), html.out.right(40).constData());
+    for (const QByteArray &part : parts)
+        QVERIFY2(html.out.contains(part), part.constData());
+}
+
+// Every topic of the manual comes out as text: no RTF shows through, valid UTF-8, LF only.
+// Topics that are a picture alone give an empty line, and their HTML holds the picture.
+void TestScvtool::showLargeText()
+{
+    const QByteArray manual = readSample("Manual.scv");
+    put("Manual.scv", manual);
+    const QList<PlainRecord> records = splitDocument(manual).records;
+    QCOMPARE(records.size(), 40);
+    for (int number = 1; number <= records.size(); ++number) {
+        const Run text = run({"show", "Manual.scv", QString::number(number), "--text"});
+        const QByteArray row = "record " + QByteArray::number(number);
+        QVERIFY2(text.exitStatus == QProcess::NormalExit && text.exitCode == 0, row);
+        QVERIFY2(text.err.isEmpty(), row + ": " + text.err);
+        QVERIFY2(text.out.endsWith('\n'), row);
+        QVERIFY2(!text.out.contains('\r'), row);
+        for (const char *rtf : {"\\rtf", "\\fonttbl", "\\par", "{\\*", "\\pict"})
+            QVERIFY2(!text.out.contains(rtf), row + ": " + rtf);
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString decoded = utf8(text.out);
+        QVERIFY2(!utf8.hasError(), row);
+        QVERIFY2(!decoded.contains(QChar::ObjectReplacementCharacter), row);
+        if (records[number - 1].text.contains("\\pict")) {
+            const Run html = run({"show", "Manual.scv", QString::number(number), "--html"});
+            QVERIFY2(html.exitCode == 0 && html.out.contains("<img "), row);
+        } else {
+            QVERIFY2(decoded.trimmed().size() > 1, row);
+        }
+    }
+}
+
+// scvtool alone, without scvtool-render beside it: a clear failure, never empty output and 0.
+void TestScvtool::showWithoutRenderer()
+{
+    const QString folder = m_dir->filePath("alone");
+    QVERIFY(QDir().mkpath(folder));
+    const QString copy = folder + "/scvtool";
+    QVERIFY(QFile::copy(QStringLiteral(SCVTOOL_PATH), copy));
+    QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::ExeOwner));
+    put("Three levels.scv", readSample("Three levels.scv"));
+    COMPARE_RUN(runProgram(copy, {"show", "Three levels.scv", "1", "--text"}), 1, "",
+        "scvtool: cannot run " + folder.toUtf8()
+            + "/scvtool-render, which shows --text: No such file or directory\n");
+    // Without the option it works alone, as before.
+    COMPARE_RUN(runProgram(copy, {"show", "Three levels.scv", "1"}), 0,
+        splitDocument(readSample("Three levels.scv")).records[0].text, "");
+}
+
 void TestScvtool::search_data()
 {
     QTest::addColumn<QString>("name");
@@ -490,6 +641,13 @@ void TestScvtool::failures_data()
                       "99999999999999999999999\n");
     QTest::newRow("show past the damage")
         << QStringList {"show", "Damaged.scv", "7"} << 1 << "scvtool: " + damagedSampleLine();
+    QTest::newRow("show --text: missing file")
+        << QStringList {"show", "missing.scv", "1", "--text"} << 1 << missing;
+    QTest::newRow("show --html past the last record")
+        << QStringList {"show", "Three levels.scv", "4", "--html"} << 1
+        << QByteArray("scvtool: Three levels.scv has 3 records; there is no record 4\n");
+    QTest::newRow("show --text past the damage") << QStringList {"show", "Damaged.scv", "3",
+        "--text"} << 1 << "scvtool: " + damagedSampleLine();
 
     for (const char *number : {"0", "-1", "abc", "", "1.5", "+1", " 1", "1 ", "0x10", "00"}) {
         QTest::addRow("show N = \"%s\"", number)
@@ -513,10 +671,26 @@ void TestScvtool::failures_data()
         << QStringList {"count"} << 2 << wrongCount + "count FILE\n";
     QTest::newRow("list with two files")
         << QStringList {"list", "Manual.scv", "Empty.scv"} << 2 << wrongCount + "list FILE\n";
-    QTest::newRow("show without N")
-        << QStringList {"show", "Manual.scv"} << 2 << wrongCount + "show FILE N\n";
-    QTest::newRow("show with two numbers")
-        << QStringList {"show", "Manual.scv", "1", "2"} << 2 << wrongCount + "show FILE N\n";
+    QTest::newRow("show without N") << QStringList {"show", "Manual.scv"} << 2
+                                    << wrongCount + "show FILE N [--text | --html]\n";
+    QTest::newRow("show with two numbers") << QStringList {"show", "Manual.scv", "1",
+        "2"} << 2 << QByteArray("scvtool: unknown option \"2\" for show (use --text or --html)\n");
+    QTest::newRow("show with both options") << QStringList {"show", "Manual.scv", "1", "--text",
+        "--html"} << 2 << wrongCount + "show FILE N [--text | --html]\n";
+    QTest::newRow("show --xml") << QStringList {"show", "Manual.scv", "1", "--xml"} << 2
+                                << QByteArray("scvtool: unknown option \"--xml\" for show (use "
+                                              "--text or --html)\n");
+    QTest::newRow("show --text before N")
+        << QStringList {"show", "Manual.scv", "--text", "1"} << 2
+        << QByteArray("scvtool: the record number must be a positive whole number, not "
+                      "\"--text\"\n");
+    QTest::newRow("show --text in N's place")
+        << QStringList {"show", "Manual.scv", "--text"} << 2
+        << QByteArray("scvtool: the record number must be a positive whole number, not "
+                      "\"--text\"\n");
+    QTest::newRow("show --html with N = 0")
+        << QStringList {"show", "missing.scv", "0", "--html"} << 2
+        << QByteArray("scvtool: the record number must be a positive whole number, not \"0\"\n");
     QTest::newRow("search without WORD")
         << QStringList {"search", "Manual.scv"} << 2 << wrongCount + "search FILE WORD\n";
     QTest::newRow("check with an extra word")
@@ -554,8 +728,9 @@ void TestScvtool::help()
     QCOMPARE(help.exitCode, 0);
     QCOMPARE(help.err, QByteArray());
     QVERIFY(help.out.startsWith("usage: scvtool "));
-    for (const char *synopsis : {"\n  count FILE ", "\n  list FILE ", "\n  show FILE N ",
-             "\n  search FILE WORD ", "\n  check FILE "})
+    for (const char *synopsis :
+        {"\n  count FILE ", "\n  list FILE ", "\n  show FILE N ", "\n  show FILE N --text ",
+            "\n  show FILE N --html ", "\n  search FILE WORD ", "\n  check FILE "})
         QVERIFY2(help.out.contains(synopsis), synopsis);
 }
 
@@ -570,6 +745,8 @@ void TestScvtool::closedOutput_data()
     QTest::newRow("search") << QStringList {"search", "Manual.scv", "rtf"} << 0;
     QTest::newRow("check keeps the damage's exit status")
         << QStringList {"check", "Damaged.scv"} << 1;
+    QTest::newRow("show --text") << QStringList {"show", "Manual.scv", "4", "--text"} << 0;
+    QTest::newRow("show --html") << QStringList {"show", "Manual.scv", "4", "--html"} << 0;
 }
 
 // A reader that went away (scvtool list | head -1): stdout is a pipe whose reading end is
@@ -603,6 +780,8 @@ void TestScvtool::fullOutput_data()
     QTest::newRow("list") << QStringList {"list", "Manual.scv"};
     QTest::newRow("show a large text") << QStringList {"show", "Manual.scv", "4"};
     QTest::newRow("count") << QStringList {"count", "Manual.scv"};
+    QTest::newRow("show --text") << QStringList {"show", "Manual.scv", "4", "--text"};
+    QTest::newRow("show --html") << QStringList {"show", "Manual.scv", "4", "--html"};
 }
 
 // Output that cannot be written is a failure, never a success.

@@ -19,29 +19,57 @@ struct Command
     std::string_view name;
     std::string_view operands; // as the usage shows them
     std::size_t operandCount;
+    std::size_t optionCount; // optional operands after the others
     std::string_view summary;
     Exit (*run)(const Operands &);
 };
 
+struct Variant
+{
+    std::string_view synopsis;
+    std::string_view summary;
+};
+
 constexpr std::array<Command, 5> kCommands = {{
-    {"count", "FILE", 1, "number of records", runCount},
-    {"list", "FILE", 1, "the contents line of each record", runList},
-    {"show", "FILE N", 2, "the stored text of record N (from 1), byte for byte", runShow},
-    {"search", "FILE WORD", 2, "number and name of each record whose text contains WORD",
+    {"count", "FILE", 1, 0, "number of records", runCount},
+    {"list", "FILE", 1, 0, "the contents line of each record", runList},
+    {"show", "FILE N [--text | --html]", 2, 1,
+        "the stored text of record N (from 1), byte for byte", runShow},
+    {"search", "FILE WORD", 2, 0, "number and name of each record whose text contains WORD",
         runSearch},
-    {"check", "FILE", 1, "whether the document is whole, or where it is damaged", runCheck},
+    {"check", "FILE", 1, 0, "whether the document is whole, or where it is damaged", runCheck},
 }};
+
+// Lines of the help that show a command's options; they follow the command's own line.
+constexpr std::array<Variant, 2> kShowVariants = {{
+    {"show FILE N --text", "record N's text as the programs show it, in UTF-8"},
+    {"show FILE N --html", "record N as HTML, as the programs lay it out"},
+}};
+
+std::string helpLine(std::string synopsis, std::string_view summary)
+{
+    synopsis.resize(std::max<std::size_t>(synopsis.size() + 2, 20), ' ');
+    return "  " + synopsis + std::string(summary) + '\n';
+}
 
 std::string usage()
 {
     std::string text = "usage: scvtool COMMAND FILE [N | WORD]\n"
+                       "       scvtool show FILE N [--text | --html]\n"
                        "       scvtool --help\n\n";
     for (const Command &command : kCommands) {
-        std::string synopsis = std::string(command.name) + ' ' + std::string(command.operands);
-        synopsis.resize(std::max<std::size_t>(synopsis.size() + 2, 20), ' ');
-        text += "  " + synopsis + std::string(command.summary) + '\n';
+        if (command.name == "show") {
+            text += helpLine("show FILE N", command.summary);
+            for (const Variant &variant : kShowVariants)
+                text += helpLine(std::string(variant.synopsis), variant.summary);
+            continue;
+        }
+        text += helpLine(
+            std::string(command.name) + ' ' + std::string(command.operands), command.summary);
     }
     text += "\nWORD is matched exactly, case-sensitively, against each record's RTF text.\n"
+            "--text and --html read the RTF as the programs do, with scvtool-render from the\n"
+            "folder scvtool lies in; --text ends each paragraph with LF and leaves out pictures.\n"
             "Exit status: 0 success; 1 a damaged document, a file that cannot be read, or no\n"
             "record N; 2 a usage error.\n";
     return text;
@@ -66,7 +94,8 @@ Exit run(int argc, char *argv[])
         if (command.name != name)
             continue;
         const Operands operands(argv + 2, argv + argc);
-        if (operands.size() != command.operandCount)
+        if (operands.size() < command.operandCount
+            || operands.size() > command.operandCount + command.optionCount)
             return usageError("wrong number of arguments; usage: scvtool "
                 + std::string(command.name) + ' ' + std::string(command.operands));
         return command.run(operands);

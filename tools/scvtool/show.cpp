@@ -1,31 +1,39 @@
 #include "commands.h"
 #include "output.h"
+#include "record_lookup.h"
 
-#include "storage/record_reader.h"
-
-#include <charconv>
-#include <cstdint>
-#include <limits>
-#include <optional>
-#include <string_view>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <unistd.h>
 
 namespace scvtool {
 
 namespace {
 
-// A record number is a positive whole number in decimal digits. One too large for any document
-// is still a record number, of a record that is not there.
-std::optional<std::uint64_t> parseRecordNumber(std::string_view text)
+// The folder this executable lies in, with a final slash; empty when it cannot be found.
+std::string ownFolder()
 {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
-        return std::nullopt;
-    std::uint64_t number = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (ec == std::errc::result_out_of_range)
-        return std::numeric_limits<std::uint64_t>::max();
-    if (ec != std::errc() || number == 0)
-        return std::nullopt;
-    return number;
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return {};
+    const std::string self(path, static_cast<std::size_t>(length));
+    return self.substr(0, self.rfind('/') + 1);
+}
+
+// Rendering needs Qt, which scvtool does not load: scvtool-render, built beside it, does the
+// work in this process's place and so answers with its own output and exit status.
+Exit runRenderer(const std::string &option, const std::string &file, const std::string &number)
+{
+    const std::string renderer = ownFolder() + "scvtool-render";
+    flushOut();
+    const char *arguments[] = {
+        "scvtool-render", option.c_str(), file.c_str(), number.c_str(), nullptr};
+    ::execv(renderer.c_str(), const_cast<char *const *>(arguments));
+    printError("cannot run " + renderer + ", which shows " + option + ": " + std::strerror(errno));
+    return Exit::Failure;
 }
 
 } // namespace
@@ -33,29 +41,23 @@ std::optional<std::uint64_t> parseRecordNumber(std::string_view text)
 Exit runShow(const Operands &operands)
 {
     const std::string &file = operands[0];
-    const std::optional<std::uint64_t> number = parseRecordNumber(operands[1]);
-    if (!number) {
-        printError(
-            "the record number must be a positive whole number, not \"" + operands[1] + "\"");
-        return Exit::Usage;
+    if (operands.size() == 3) {
+        // A bad number is a usage error whether or not the renderer is there; checked first,
+        // it also names an option put in the number's place.
+        if (!checkRecordNumber(operands[1]))
+            return Exit::Usage;
+        const std::string &option = operands[2];
+        if (option != "--text" && option != "--html") {
+            printError("unknown option \"" + option + "\" for show (use --text or --html)");
+            return Exit::Usage;
+        }
+        return runRenderer(option, file, operands[1]);
     }
 
-    storage::DocumentReader reader(file);
-    // The records before N are passed over without copying their values.
-    storage::ReadStatus read = storage::ReadStatus::Record;
-    while (read == storage::ReadStatus::Record && reader.recordsRead() + 1 < *number)
-        read = reader.skip();
     storage::TopicRecord record;
-    if (read == storage::ReadStatus::Record)
-        read = reader.next(record);
-
-    if (read == storage::ReadStatus::Error)
-        return reportReadFailure(file, reader.status());
-    if (read == storage::ReadStatus::End) {
-        printError(file + " has " + recordCount(reader.recordsRead()) + "; there is no record "
-            + operands[1]);
-        return Exit::Failure;
-    }
+    const Exit found = lookUpRecord(file, operands[1], record);
+    if (found != Exit::Success)
+        return found;
     writeOut(record.text.text());
     return Exit::Success;
 }

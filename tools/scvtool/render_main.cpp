@@ -1,0 +1,108 @@
+// scvtool-render --text|--html FILE N: record N's RTF read as the programs read it, printed as
+// plain text or HTML. scvtool show FILE N --text|--html runs it in its own place, so messages
+// speak as scvtool.
+
+#include "output.h"
+#include "record_lookup.h"
+
+#include "richtext/rtf_reader.h"
+
+#include <QByteArray>
+#include <QFont>
+#include <QGuiApplication>
+#include <QString>
+#include <QTextDocument>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace {
+
+enum class Form { Text, Html };
+
+// Qt's notes about its own set-up (no XDG_RUNTIME_DIR, a missing font) are no part of the
+// output; what would stop the program still reaches stderr, as scvtool speaks.
+void filterQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        scvtool::printError(message.toStdString());
+}
+
+// The reader window's display: Verdana (or the nearest sans face), 10 points, not bold.
+QFont displayFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Verdana")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(10);
+    return font;
+}
+
+QByteArray render(const std::string &rtf, Form form)
+{
+    QTextDocument document;
+    document.setDefaultFont(displayFont());
+    richtext::RtfReader::read(QByteArrayView(rtf.data(), qsizetype(rtf.size())), &document);
+    QString out;
+    if (form == Form::Html) {
+        out = document.toHtml();
+    } else {
+        out = document.toPlainText();
+        // Pictures are not characters; toPlainText marks each with U+FFFC.
+        out.remove(QChar::ObjectReplacementCharacter);
+        out.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        out.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    }
+    if (!out.isEmpty() && !out.endsWith(QLatin1Char('\n')))
+        out += QLatin1Char('\n');
+    return out.toUtf8();
+}
+
+scvtool::Exit run(int argc, char *argv[])
+{
+    if (argc != 4) {
+        scvtool::printError("usage: scvtool-render --text|--html FILE N");
+        return scvtool::Exit::Usage;
+    }
+    const std::string_view option = argv[1];
+    if (option != "--text" && option != "--html") {
+        scvtool::printError(
+            "unknown option \"" + std::string(option) + "\" for show (use --text or --html)");
+        return scvtool::Exit::Usage;
+    }
+    storage::TopicRecord record;
+    const scvtool::Exit found = scvtool::lookUpRecord(argv[2], argv[3], record);
+    if (found != scvtool::Exit::Success)
+        return found;
+
+    // Fonts and text layout need a GUI application, never a display. Qt reads no options from
+    // the command line, whose operands are file names.
+    qInstallMessageHandler(filterQtMessages);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    char *qtArgv[] = {argv[0], nullptr};
+    QGuiApplication application(qtArgc, qtArgv);
+
+    const QByteArray out = render(record.text.text(), option == "--html" ? Form::Html : Form::Text);
+    scvtool::writeOut(std::string_view(out.constData(), std::size_t(out.size())));
+    return scvtool::Exit::Success;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // As in scvtool: a reader that went away ends the output quietly.
+    std::signal(SIGPIPE, SIG_IGN);
+    const scvtool::Exit exit = run(argc, argv);
+    if (!scvtool::flushOut() && scvtool::outputError() != EPIPE) {
+        scvtool::printError(
+            std::string("cannot write the output: ") + std::strerror(scvtool::outputError()));
+        return static_cast<int>(scvtool::Exit::Failure);
+    }
+    return static_cast<int>(exit);
+}
