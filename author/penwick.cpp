@@ -1,10 +1,220 @@
 #include "author/penwick.h"
 
-Penwick::Penwick(QWidget *parent)
-    : QMainWindow(parent)
+#include "reader/message_boxes.h"
+#include "richtext/rich_text_box.h"
+#include "storage/contents_line.h"
+#include "storage/document.h"
+#include "storage/record_reader.h"
+#include "storage/windows1252.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+namespace {
+
+const QString kDefaultDocument = QStringLiteral("Help.scv");
+const QString kLegacyDocument = QStringLiteral("Help.ini");
+
+QString shown(const std::string &bytes)
 {
-    setObjectName(QStringLiteral("Penwick"));
-    setWindowTitle(QStringLiteral("Penwick"));
-    // Client area 14070 by 7260 twips at 15 twips per pixel.
-    resize(938, 484);
+    return QString::fromStdString(storage::decodeWindows1252(bytes));
+}
+
+} // namespace
+
+Penwick::Penwick(MessageBoxes &boxes, QWidget *parent)
+    : QMainWindow(parent)
+    , m_boxes(boxes)
+{
+    setupLayout();
+    Form_Load();
+}
+
+std::string Penwick::documentPath() const
+{
+    return CurrentHelpFileName.toStdString();
+}
+
+void Penwick::Form_Load()
+{
+    Initialize();
+    MainTopicChkResponse();
+}
+
+void Penwick::Initialize()
+{
+    if (!QFile::exists(kDefaultDocument) && QFile::exists(kLegacyDocument))
+        QFile::rename(kLegacyDocument, kDefaultDocument);
+
+    if (CurrentHelpFileName.isEmpty()) {
+        RecordCount = 0;
+        CurrentHelpFileName = kDefaultDocument;
+        // An existing file keeps its content; a failure shows as an empty list.
+        (void)storage::createEmptyDocument(documentPath());
+        RecordCount = storage::countRecords(documentPath()).count;
+        setGetStartedVisibility();
+    }
+
+    // A pending edit belongs to the document it was started on.
+    if (EditFlag && !m_loadedFileName.isEmpty() && m_loadedFileName != CurrentHelpFileName)
+        endEditMode(QStringLiteral("Another document was opened, so the topic being edited "
+                                   "will not be replaced. Your entries are kept; Save adds "
+                                   "them as a new topic."));
+    m_loadedFileName = CurrentHelpFileName;
+
+    HowManyLabels();
+    clearList1();
+    FillQty();
+    const qsizetype period = CurrentHelpFileName.indexOf(QLatin1Char('.'));
+    Label2->setText(QStringLiteral("Scrivane  -  ")
+        + (period < 0 ? CurrentHelpFileName : CurrentHelpFileName.left(period)));
+}
+
+void Penwick::HowManyLabels()
+{
+    RecordCount = storage::countRecords(documentPath()).count;
+}
+
+void Penwick::FillQty()
+{
+    Level = storage::FieldValue::number(0);
+    if (RecordCount == 0) {
+        LevelTxt->setText(QStringLiteral("0"));
+        LabelsSaved->setText(QString::number(RecordCount));
+        return;
+    }
+    {
+        storage::DocumentReader reader(documentPath());
+        storage::TopicRecord record;
+        // At most one line per record read; a damaged record ends the fill.
+        while (reader.next(record, storage::RecordParts::Heading) == storage::ReadStatus::Record) {
+            appendContentsLine(record);
+            Level = record.level;
+            TopicName = record.name;
+            TopicText = record.text;
+        }
+    }
+    {
+        storage::DocumentReader reader(documentPath());
+        storage::TopicRecord record;
+        if (reader.next(record) == storage::ReadStatus::Record) {
+            Level = record.level;
+            TopicName = record.name;
+            TopicText = record.text;
+            RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
+        }
+    }
+    LabelsSaved->setText(QString::number(RecordCount));
+}
+
+void Penwick::UpdateDisplay()
+{
+    clearList1();
+    std::uint64_t lines = 0;
+    {
+        storage::DocumentReader reader(documentPath());
+        storage::TopicRecord record;
+        while (reader.next(record, storage::RecordParts::Heading) == storage::ReadStatus::Record) {
+            appendContentsLine(record);
+            ++lines;
+        }
+    }
+    LabelsSaved->setText(QString::number(RecordCount));
+    const bool selectable = SelectedNumber >= 1 && SelectedNumber <= lines;
+    setList1Index(selectable ? int(SelectedNumber - 1) : -1);
+    if (!selectable && lines > 0) {
+        // With no selection the display shows the last record, the one just added.
+        storage::DocumentReader reader(documentPath());
+        storage::TopicRecord record;
+        for (std::uint64_t n = 1; n < lines; ++n) {
+            if (reader.skip() != storage::ReadStatus::Record)
+                break;
+        }
+        if (reader.next(record) == storage::ReadStatus::Record) {
+            Level = record.level;
+            TopicName = record.name;
+            TopicText = record.text;
+        }
+        RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
+    }
+}
+
+void Penwick::MainTopicChkResponse()
+{
+    RichTextBox1->setVisible(true);
+}
+
+void Penwick::List1_Click()
+{
+    ++m_list1ClickRuns;
+    RichTextBox1->setTextRTF({});
+    ScanCounter = 1;
+    SelectedNumber = std::uint64_t(List1->currentRow() + 1);
+    storage::DocumentReader reader(documentPath());
+    storage::TopicRecord record;
+    while (ScanCounter < SelectedNumber) {
+        if (reader.skip() != storage::ReadStatus::Record)
+            return;
+        ++ScanCounter;
+    }
+    if (SelectedNumber == 0 || reader.next(record) != storage::ReadStatus::Record)
+        return;
+    Level = record.level;
+    TopicName = record.name;
+    TopicText = record.text;
+    RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
+    LevelTxt->setText(shown(Level.text()));
+}
+
+void Penwick::setList1Index(int index)
+{
+    if (index < 0 || index >= List1->count())
+        index = -1;
+    m_listFromCode = true;
+    List1->setCurrentRow(index);
+    if (index < 0)
+        List1->clearSelection();
+    m_listFromCode = false;
+    if (index >= 0)
+        List1_Click();
+}
+
+void Penwick::ExitCmd_Click()
+{
+    close();
+    QApplication::quit();
+}
+
+void Penwick::setGetStartedVisibility()
+{
+    GetStartedText->setVisible(RecordCount == 0);
+}
+
+void Penwick::appendContentsLine(const storage::TopicRecord &record)
+{
+    m_listFromCode = true;
+    List1->addItem(shown(storage::contentsLine(record)));
+    m_listFromCode = false;
+}
+
+void Penwick::clearList1()
+{
+    m_listFromCode = true;
+    List1->clear();
+    m_listFromCode = false;
+}
+
+void Penwick::endEditMode(const QString &why)
+{
+    EditFlag = false;
+    m_editTarget = 0;
+    m_boxes.show(this, why, 48, {});
+}
+
+void Penwick::reportFailure(const QString &what, const std::string &reason)
+{
+    m_boxes.show(this, what + QStringLiteral(" ") + QString::fromStdString(reason), 16, {});
 }

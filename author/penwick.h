@@ -1,12 +1,139 @@
 #pragma once
 
-#include <QMainWindow>
+#include "storage/field_value.h"
+#include "storage/rewrite.h"
 
-// The authoring program's main window.
+#include <QByteArray>
+#include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+
+class MessageBoxes;
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace richtext {
+class RichTextBox;
+}
+
+// The authoring program's main window. Its procedures and state keep the design's names, so the
+// design can be followed procedure by procedure.
 class Penwick : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit Penwick(QWidget *parent = nullptr);
+    // Loads the window (Form_Load): the current document becomes "Help.scv" in the working
+    // folder. Messages go through boxes, which must outlive the window.
+    explicit Penwick(MessageBoxes &boxes, QWidget *parent = nullptr);
+
+    // Program-wide in the design: the current document, relative to the working folder.
+    QString CurrentHelpFileName;
+
+    // Start-up and topic list.
+    void Form_Load();
+    void Initialize();
+    void HowManyLabels();
+    void FillQty();
+    void UpdateDisplay();
+    void MainTopicChkResponse();
+    void List1_Click();
+    void ExitCmd_Click();
+
+    // Editing and saving.
+    void EditCmd_Click();
+    void LevelTxt_LostFocus();
+    void SaveCmd_Click();
+    void SaveMnu_Click();
+    void SaveTopic();
+    void IllegalChrsRemove();
+
+    // Insert, move and remove.
+    void InsertCmd_Click();
+    void UpCmd_Click();
+    void DownCmd_Click();
+    void RemoveCmd_Click();
+
+    // Sets List1's position as the design's list does: a line runs List1_Click at once, before
+    // this returns; -1 highlights nothing and runs nothing. Out-of-range positions act as -1.
+    void setList1Index(int index);
+    // How often List1_Click has run, whoever started it.
+    std::uint64_t list1ClickRuns() const { return m_list1ClickRuns; }
+    // The record a save in edit mode replaces; 0 outside edit mode.
+    std::uint64_t editTarget() const { return m_editTarget; }
+
+    // Form-level state.
+    std::uint64_t RecordCount = 0;
+    storage::FieldValue Level;
+    storage::FieldValue TopicName;
+    storage::FieldValue TopicText;
+    std::uint64_t ScanCounter = 0;
+    std::uint64_t SelectedNumber = 0;
+    bool EditFlag = false;
+    QByteArray CleanTopicRTF;
+    bool IllegalChrsFound = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void setupLayout();
+    void setupEntryPanel(QWidget *client);
+    void setupDisplayPanel(QWidget *client);
+    void setupActions();
+    void setupTabOrder();
+
+    std::string documentPath() const;
+    void setGetStartedVisibility();
+    void appendContentsLine(const storage::TopicRecord &record);
+    void clearList1();
+    // Ends edit mode without a save, telling the author why.
+    void endEditMode(const QString &why);
+    // Rewrites the document; tells the author of a failure or a moved leftover scratch file.
+    // True when the document was rewritten with at least one change.
+    bool rewrite(const storage::RecordChangeFn &change, storage::RewriteResult &result);
+    // Up (delta -1) or Down (delta +1) for record SelectedNumber.
+    void moveSelected(int delta);
+    void reportFailure(const QString &what, const std::string &reason);
+
+    MessageBoxes &m_boxes;
+    std::uint64_t m_list1ClickRuns = 0;
+    std::uint64_t m_editTarget = 0;
+    bool m_listFromCode = false;
+    QString m_loadedFileName;
+
+public:
+    // Controls, named as in the design (objectName equals the member's name).
+    QLabel *Label2 = nullptr;
+    QFrame *AddFrame = nullptr;
+    QLineEdit *NewTopicTxt = nullptr;
+    QLineEdit *LevelTxt = nullptr;
+    QLineEdit *LabelsSaved = nullptr;
+    richtext::RichTextBox *Add = nullptr;
+    QPushButton *SaveCmd = nullptr;
+    QPushButton *ReviewCmd = nullptr;
+    QPushButton *ExitCmd = nullptr;
+    QLineEdit *GetStartedText = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QListWidget *List1 = nullptr;
+    richtext::RichTextBox *RichTextBox1 = nullptr;
+    QPushButton *UpCmd = nullptr;
+    QPushButton *DownCmd = nullptr;
+    QPushButton *InsertCmd = nullptr;
+    QPushButton *RemoveCmd = nullptr;
+    QPushButton *EditCmd = nullptr;
+    QAction *Createmnu = nullptr;
+    QAction *OpenMnu = nullptr;
+    QAction *SaveMnu = nullptr;
+    QAction *ReviewMnu = nullptr;
+    QAction *ExitMnu = nullptr;
+    QAction *AboutMnu = nullptr;
+    QAction *mnuHelp = nullptr;
+    QAction *mnuGetStarted = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "author/penwick.h"
+#include "reader/message_boxes.h"
 
 #include <QApplication>
 
@@ -14,7 +15,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Penwick"));
     QApplication::setApplicationVersion(QStringLiteral("2.8.0"));
 
-    Penwick window;
+    QtMessageBoxes boxes;
+    Penwick window(boxes);
     window.show();
     return QApplication::exec();
 }
