@@ -17,8 +17,13 @@ cmake --build "$build"
 fuzz_status=0
 if command -v clang++ >/dev/null \
     && [ -f "$(clang++ --print-runtime-dir)/libclang_rt.fuzzer-x86_64.a" ]; then
+    # Its progress lines run to thousands: they go to a log, and only the end is shown.
+    mkdir -p "$here/build-fuzz"
+    fuzz_log="$here/build-fuzz/fuzz.log"
+    echo "Fuzzing the RTF reader for ${SCRIVANE_FUZZ_SECONDS:-60} s (log: $fuzz_log) ..."
     "$here/tests/fuzz/run_fuzz.sh" "$here/build-fuzz" "${SCRIVANE_FUZZ_SECONDS:-60}" \
-        || fuzz_status=$?
+        >"$fuzz_log" 2>&1 || fuzz_status=$?
+    tail -n 40 "$fuzz_log"
 else
     echo "clang++ with libFuzzer is not installed: the fuzz run is left out"
 fi

@@ -1,10 +1,263 @@
 #include "reader/reader_window.h"
 
-ReaderWindow::ReaderWindow(QWidget *parent)
-    : QMainWindow(parent)
+#include "reader/folder_listing.h"
+#include "reader/message_boxes.h"
+#include "reader/printers.h"
+#include "richtext/rich_text_box.h"
+#include "storage/contents_line.h"
+#include "storage/document.h"
+#include "storage/hand_over.h"
+#include "storage/record_reader.h"
+#include "storage/windows1252.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QListWidget>
+#include <QPrinter>
+#include <QTabWidget>
+#include <QTextDocument>
+
+namespace {
+
+const std::string kBuiltInDocument = "Scrivane.scv";
+const std::string kDocumentSuffix = ".scv";
+const std::string kWorkingFolder = ".";
+constexpr int kWarning = 48;
+
+QString shown(const std::string &windows1252)
 {
-    setObjectName(QStringLiteral("Leafwick"));
-    setWindowTitle(QStringLiteral("Leafwick"));
-    // Client area 10560 by 6075 twips at 15 twips per pixel.
-    resize(704, 405);
+    return QString::fromStdString(storage::decodeWindows1252(windows1252));
+}
+
+} // namespace
+
+ReaderWindow::ReaderWindow(ReaderKind kind, MessageBoxes &boxes, QWidget *parent)
+    : QMainWindow(parent)
+    , m_kind(kind)
+    , m_boxes(boxes)
+    , m_systemPrinters(std::make_unique<SystemPrinters>())
+{
+    m_printers = m_systemPrinters.get();
+    setupLayout();
+    Form_Load();
+}
+
+ReaderWindow::~ReaderWindow() = default;
+
+void ReaderWindow::setPrinters(Printers *printers)
+{
+    m_printers = printers ? printers : m_systemPrinters.get();
+}
+
+void ReaderWindow::setDocument(const std::string &path)
+{
+    m_documentPath = path;
+    ReaderHelpFileName = QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+void ReaderWindow::Form_Load()
+{
+    SSTab1->setCurrentIndex(0);
+    if (!chooseDocument())
+        return;
+
+    HowManyLabels();
+    const storage::Status &count = m_countStatus;
+    const bool unopenable = RecordCount == 0 && !count.ok()
+        && (count.code() == storage::ErrorCode::NotFound || count.code() == storage::ErrorCode::Io);
+    if (unopenable) {
+        warn(QStringLiteral("The help document \"%1\" cannot be shown: %2.")
+                 .arg(ReaderHelpFileName, QString::fromStdString(count.message())));
+    } else {
+        FillQty();
+    }
+
+    if (m_kind == ReaderKind::Leafwick) {
+        // The part before the first full stop; a name without one is the title as it is.
+        const qsizetype stop = ReaderHelpFileName.indexOf(QLatin1Char('.'));
+        setWindowTitle(stop < 0 ? ReaderHelpFileName : ReaderHelpFileName.left(stop));
+    }
+}
+
+bool ReaderWindow::chooseDocument()
+{
+    if (m_kind == ReaderKind::BuiltInHelp) {
+        if (!reader::hasExactName(kWorkingFolder, kBuiltInDocument)) {
+            warn(QStringLiteral("No Data on File"));
+            return false;
+        }
+        setDocument(kBuiltInDocument);
+        return true;
+    }
+
+    if (reader::hasExactName(kWorkingFolder, storage::kHandOverName))
+        return takeHandOver();
+
+    const std::string first = reader::firstNameEndingWith(kWorkingFolder, kDocumentSuffix);
+    if (first.empty()) {
+        setWindowTitle(QStringLiteral("Leafwick"));
+        warn(QStringLiteral("There is no help document to show: no document was handed over, "
+                            "and this folder holds no file whose name ends in \".scv\"."));
+        return false;
+    }
+    setDocument(first);
+    return true;
+}
+
+bool ReaderWindow::takeHandOver()
+{
+    const storage::HandOverResult handOver = storage::readHandOver(storage::kHandOverName);
+    // Consumed even when unreadable: a bad hand-over file must not block every later start.
+    const storage::Status deleted = storage::deleteHandOver(storage::kHandOverName);
+    const QString handOverName = QString::fromLatin1(storage::kHandOverName);
+    QString problem;
+    if (!handOver.status.ok())
+        problem = QStringLiteral("the hand-over file %1 could not be read (%2).")
+                      .arg(handOverName, QString::fromStdString(handOver.status.message()));
+    else if (handOver.documentName.empty())
+        problem = QStringLiteral("the hand-over file %1 names no document.").arg(handOverName);
+    if (!problem.isEmpty()) {
+        setWindowTitle(QStringLiteral("Leafwick"));
+        warn(QStringLiteral("There is no help document to show: ") + problem);
+        return false;
+    }
+    if (!deleted.ok())
+        warn(QStringLiteral("The hand-over file %1 could not be deleted (%2); the next start "
+                            "of the reader will show this document again.")
+                 .arg(handOverName, QString::fromStdString(deleted.message())));
+    setDocument(handOver.documentName);
+    return true;
+}
+
+void ReaderWindow::HowManyLabels()
+{
+    const storage::CountResult counted = storage::countRecords(documentPath());
+    RecordCount = counted.count;
+    m_countStatus = counted.status;
+}
+
+void ReaderWindow::FillQty()
+{
+    if (RecordCount == 0) {
+        if (m_countStatus.ok())
+            warn(QStringLiteral("No Data on File"));
+        else
+            reportDamage(m_countStatus, 0);
+        return;
+    }
+    QStringList lines;
+    storage::Status stopped;
+    {
+        storage::DocumentReader reader(documentPath());
+        storage::TopicRecord record;
+        for (;;) {
+            const storage::ReadStatus read = reader.next(record, storage::RecordParts::Heading);
+            if (read != storage::ReadStatus::Record) {
+                if (read == storage::ReadStatus::Error)
+                    stopped = reader.status();
+                break;
+            }
+            lines.append(shown(storage::contentsLine(record)));
+        }
+    }
+    // One insertion: the list then lays out once, not once per line.
+    m_listFromCode = true;
+    List1->addItems(lines);
+    m_listFromCode = false;
+    setList1Index(0);
+    if (!stopped.ok())
+        reportDamage(stopped, std::uint64_t(lines.size()));
+    else if (!m_countStatus.ok())
+        reportDamage(m_countStatus, std::uint64_t(lines.size()));
+}
+
+void ReaderWindow::List1_Click()
+{
+    ScanCounter = 0;
+    setTopicFont();
+    SelectedNumber = std::uint64_t(List1->currentRow() + 1);
+    if (SelectedNumber == 0)
+        return;
+    storage::DocumentReader reader(documentPath());
+    while (ScanCounter + 1 < SelectedNumber) {
+        if (reader.skip() != storage::ReadStatus::Record)
+            return; // shortened since start-up: the display keeps what it showed
+        ++ScanCounter;
+    }
+    storage::TopicRecord record;
+    if (reader.next(record) != storage::ReadStatus::Record)
+        return;
+    ++ScanCounter;
+    Level = record.level;
+    TopicName = record.name;
+    TopicText = record.text;
+    RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
+}
+
+void ReaderWindow::PrintMnu_Click()
+{
+    const std::unique_ptr<QPrinter> printer = m_printers->defaultPrinter();
+    if (!printer) {
+        warn(QStringLiteral("There is no printer to print on. Set up a printer, then choose "
+                            "Print again."));
+        return;
+    }
+    if (!RichTextBox1->SelPrint(printer.get()))
+        warn(QStringLiteral("The topic could not be printed on the printer \"%1\".")
+                 .arg(printer->printerName()));
+}
+
+void ReaderWindow::setList1Index(int index)
+{
+    if (index < 0 || index >= List1->count())
+        index = -1;
+    m_listFromCode = true;
+    List1->setCurrentRow(index);
+    if (index < 0)
+        List1->clearSelection();
+    m_listFromCode = false;
+    if (index >= 0)
+        List1_Click();
+}
+
+void ReaderWindow::setList2Index(int index)
+{
+    if (index < 0 || index >= List2->count())
+        index = -1;
+    m_listFromCode = true;
+    List2->setCurrentRow(index);
+    if (index < 0)
+        List2->clearSelection();
+    m_listFromCode = false;
+    if (index >= 0)
+        List2_Click();
+}
+
+void ReaderWindow::setTopicFont()
+{
+    // Setting the font lays the whole content out again; a large topic shown in it already
+    // would pay that for nothing.
+    const QFont current = RichTextBox1->document()->defaultFont();
+    if (current.pointSizeF() != kTopicPointSize || current.bold())
+        RichTextBox1->setBaseFont(kTopicPointSize, false);
+}
+
+void ReaderWindow::reportDamage(const storage::Status &status, std::uint64_t topicsBefore)
+{
+    warn(QStringLiteral("The help document \"%1\" is damaged and cannot be read past %2. "
+                        "Only the %3 topic(s) before the damage are listed.")
+             .arg(ReaderHelpFileName, QString::fromStdString(status.message()))
+             .arg(topicsBefore));
+}
+
+void ReaderWindow::warn(const QString &text)
+{
+    m_boxes.show(this, text, kWarning, {});
+}
+
+void ReaderWindow::clearList(QListWidget *list)
+{
+    m_listFromCode = true;
+    list->clear();
+    m_listFromCode = false;
 }

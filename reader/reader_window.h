@@ -1,12 +1,125 @@
 #pragma once
 
-#include <QMainWindow>
+#include "storage/field_value.h"
+#include "storage/status.h"
 
-// The reader's window: Leafwick's main window, and Penwick's built-in help.
+#include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class MessageBoxes;
+class Printers;
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+
+namespace richtext {
+class RichTextBox;
+}
+
+// Which of the two windows a reader window is.
+enum class ReaderKind {
+    Leafwick, // the reader program: document from the hand-over file or the first "*.scv"
+    BuiltInHelp, // the authoring program's help (VieHelpFrm): always "Scrivane.scv"
+};
+
+// The reader's window: Leafwick's main window, and Penwick's built-in help. Its procedures and
+// state keep the design's names, so the design can be followed procedure by procedure.
 class ReaderWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit ReaderWindow(QWidget *parent = nullptr);
+    // Builds the window and runs its start-up (Form_Load) in the working folder. Messages go
+    // through boxes, which must outlive the window.
+    ReaderWindow(ReaderKind kind, MessageBoxes &boxes, QWidget *parent = nullptr);
+    ~ReaderWindow() override;
+
+    // Where Print finds its printer; not owned. nullptr restores the system's printers.
+    void setPrinters(Printers *printers);
+
+    ReaderKind kind() const { return m_kind; }
+
+    // Start-up, contents and display.
+    void Form_Load();
+    void HowManyLabels();
+    void FillQty();
+    void List1_Click();
+    void PrintMnu_Click();
+
+    // Search.
+    void ListTopicsCmd_Click();
+    void List2_Click();
+    void SSTab1_Click();
+
+    // Set a list's position as the design's lists do: a line runs the list's click handler at
+    // once, before this returns; -1 (or a position out of range) selects nothing, runs nothing.
+    void setList1Index(int index);
+    void setList2Index(int index);
+
+    // The document being read, relative to the working folder; empty when there is none.
+    QString ReaderHelpFileName;
+
+    // Form-level state.
+    std::uint64_t RecordCount = 0;
+    storage::FieldValue Level;
+    storage::FieldValue TopicName;
+    storage::FieldValue TopicText;
+    std::uint64_t ScanCounter = 0;
+    std::uint64_t SelectedNumber = 0;
+    QString SearchWord;
+    // The record number of each line of List2, in line order; as many as there are hits.
+    std::vector<std::uint64_t> HitRecords;
+
+    // Controls, named as in the design (objectName equals the member's name).
+    QFrame *Frame1 = nullptr;
+    QTabWidget *SSTab1 = nullptr;
+    QListWidget *List1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QPushButton *ListTopicsCmd = nullptr;
+    QListWidget *List2 = nullptr;
+    QFrame *Frame2 = nullptr;
+    richtext::RichTextBox *RichTextBox1 = nullptr;
+    // nullptr in the built-in help, which has no menu bar.
+    QAction *PrintMnu = nullptr;
+
+private:
+    static constexpr qreal kTopicPointSize = 10;
+
+    void setupLayout();
+    void setupTabs(QWidget *frame);
+    void setupActions();
+    void setupTabOrder();
+    void centre();
+
+    // The document chosen at start-up; false (after telling the user) when there is none.
+    bool chooseDocument();
+    bool takeHandOver();
+    void setDocument(const std::string &path);
+    const std::string &documentPath() const { return m_documentPath; }
+    // Tells the user that the document could not be read whole, and where it is damaged.
+    void reportDamage(const storage::Status &status, std::uint64_t topicsBefore);
+    void warn(const QString &text);
+    // The display's base font for a topic: 10 points, not bold.
+    void setTopicFont();
+    void clearList(QListWidget *list);
+
+    ReaderKind m_kind;
+    MessageBoxes &m_boxes;
+    // ReaderHelpFileName's bytes as the file system takes them.
+    std::string m_documentPath;
+    Printers *m_printers = nullptr;
+    std::unique_ptr<Printers> m_systemPrinters;
+    // Why the count at start-up stopped early; ok when it reached the end.
+    storage::Status m_countStatus;
+    bool m_listFromCode = false;
 };

@@ -1,3 +1,4 @@
+#include "reader/message_boxes.h"
 #include "reader/reader_window.h"
 
 #include <QApplication>
@@ -14,7 +15,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Leafwick"));
     QApplication::setApplicationVersion(QStringLiteral("2.8.0"));
 
-    ReaderWindow window;
+    QtMessageBoxes boxes;
+    ReaderWindow window(ReaderKind::Leafwick, boxes);
     window.show();
     return QApplication::exec();
 }

@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,6 +25,12 @@ void TestProgramsStart::startsAndStays()
     QFETCH(QString, program);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
+    // A document to open, so that the reader reaches its window instead of a message about
+    // having nothing to show.
+    QFile document(dir.filePath(QStringLiteral("Help.scv")));
+    QVERIFY(document.open(QIODevice::WriteOnly));
+    document.write("\"0\",\"Start\",\"{\\rtf1 Hello.\\par\r\n}\r\n\"\r\n");
+    document.close();
     QProcess process;
     process.setWorkingDirectory(dir.path());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

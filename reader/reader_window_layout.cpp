@@ -1,0 +1,177 @@
+#include "reader/reader_window.h"
+
+#include "richtext/rich_text_box.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+
+namespace {
+
+// The design places controls in twips; Qt in device-independent pixels.
+constexpr int kTwipsPerPixel = 15;
+// The design measures a tab's controls from the tab control's top, across its row of tabs;
+// Qt measures them from the page below the tabs, which starts about this much lower.
+constexpr int kTabRowTwips = 360;
+
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+        height / kTwipsPerPixel);
+}
+
+QRect onTab(int left, int top, int width, int height)
+{
+    return twips(left, top - kTabRowTwips, width, height);
+}
+
+QFont verdana(qreal pointSize)
+{
+    QFont font(QStringLiteral("Verdana"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+template<typename W>
+W *place(QWidget *parent, const char *name, const QRect &geometry)
+{
+    auto *widget = new W(parent);
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// The two windows differ only in these.
+struct Look
+{
+    const char *name;
+    QRect client;
+    QRect frame1;
+    QRect frame2;
+    QRect display;
+    const char *label1;
+};
+
+const Look &lookOf(ReaderKind kind)
+{
+    static const Look leafwick {"Leafwick", twips(0, 0, 10560, 6075), twips(120, 240, 10095, 5415),
+        twips(3360, 240, 6615, 4935), twips(3480, 480, 6375, 4455),
+        "      Type in the Word to Search for.       Note:  Word is Case Sensitive."};
+    static const Look builtInHelp {"VieHelpFrm", twips(0, 0, 9090, 5625), twips(0, 0, 8895, 5415),
+        twips(3360, 240, 5415, 4935), twips(3480, 360, 5175, 4575),
+        "Type in the Word to Search for. Note:  Word is Case Sensitive."};
+    return kind == ReaderKind::Leafwick ? leafwick : builtInHelp;
+}
+
+} // namespace
+
+void ReaderWindow::setupLayout()
+{
+    const Look &look = lookOf(m_kind);
+    setObjectName(QLatin1String(look.name));
+    setWindowTitle(m_kind == ReaderKind::BuiltInHelp ? QStringLiteral("Scrivane") : QString());
+    setFont(verdana(8.25));
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(look.client.size());
+    setCentralWidget(client);
+
+    Frame1 = place<QFrame>(client, "Frame1", look.frame1);
+    Frame1->setFrameShape(QFrame::Box);
+
+    Frame2 = place<QFrame>(Frame1, "Frame2", look.frame2);
+    Frame2->setFrameShape(QFrame::Box);
+
+    // Above Frame2, which only draws its border.
+    RichTextBox1 = place<richtext::RichTextBox>(Frame1, "RichTextBox1", look.display);
+    RichTextBox1->setReadOnly(true);
+    RichTextBox1->setAccessibleName(QStringLiteral("Topic"));
+    RichTextBox1->setTabChangesFocus(true);
+    RichTextBox1->raise();
+
+    setupTabs(Frame1);
+    Label1->setText(QLatin1String(look.label1));
+
+    if (m_kind == ReaderKind::Leafwick)
+        setupActions();
+    setupTabOrder();
+    adjustSize();
+    centre();
+}
+
+void ReaderWindow::setupTabs(QWidget *frame)
+{
+    SSTab1 = place<QTabWidget>(frame, "SSTab1", twips(120, 240, 3045, 4935));
+
+    auto *contents = new QWidget;
+    contents->setObjectName(QStringLiteral("ContentsTab"));
+    SSTab1->addTab(contents, QStringLiteral("Contents"));
+    List1 = place<QListWidget>(contents, "List1", onTab(120, 480, 2775, 4350));
+    List1->setFont(verdana(8.25));
+    List1->setAccessibleName(QStringLiteral("Contents"));
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    // One line of one font each: the view need not measure ten thousand lines to lay them out.
+    List1->setUniformItemSizes(true);
+    // Mouse and keyboard choices move the current row; the program's own changes go through
+    // setList1Index, which runs List1_Click itself.
+    connect(List1, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!m_listFromCode && row >= 0)
+            List1_Click();
+    });
+
+    auto *search = new QWidget;
+    search->setObjectName(QStringLiteral("SearchTab"));
+    SSTab1->addTab(search, QStringLiteral("Search"));
+    Label1 = place<QLabel>(search, "Label1", onTab(120, 480, 2895, 375));
+    Label1->setWordWrap(true);
+    Label1->setFont(verdana(8.25));
+    Text1 = place<QLineEdit>(search, "Text1", onTab(240, 960, 2535, 285));
+    Text1->setAccessibleName(QStringLiteral("Word to Search for"));
+    Label1->setBuddy(Text1);
+    ListTopicsCmd = place<QPushButton>(search, "ListTopicsCmd", onTab(360, 1320, 975, 375));
+    ListTopicsCmd->setText(QStringLiteral("List Topics"));
+    ListTopicsCmd->setToolTip(QStringLiteral("NOTE: Search string is Case sensitive"));
+    List2 = place<QListWidget>(search, "List2", onTab(120, 1800, 2775, 2985));
+    List2->setAccessibleName(QStringLiteral("Topics Found"));
+    List2->setSelectionMode(QAbstractItemView::SingleSelection);
+    List2->setUniformItemSizes(true);
+
+    connect(ListTopicsCmd, &QPushButton::clicked, this, &ReaderWindow::ListTopicsCmd_Click);
+    connect(List2, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!m_listFromCode && row >= 0)
+            List2_Click();
+    });
+    connect(SSTab1, &QTabWidget::currentChanged, this, &ReaderWindow::SSTab1_Click);
+}
+
+void ReaderWindow::setupActions()
+{
+    PrintMnu = menuBar()->addAction(QStringLiteral("&Print"));
+    PrintMnu->setObjectName(QStringLiteral("PrintMnu"));
+    connect(PrintMnu, &QAction::triggered, this, &ReaderWindow::PrintMnu_Click);
+}
+
+void ReaderWindow::setupTabOrder()
+{
+    QWidget *const order[] = {SSTab1, List1, Text1, ListTopicsCmd, List2, RichTextBox1};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void ReaderWindow::centre()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}

@@ -1,0 +1,85 @@
+#include "reader/reader_window.h"
+
+#include "reader/message_boxes.h"
+#include "richtext/rich_text_box.h"
+#include "storage/record_reader.h"
+#include "storage/windows1252.h"
+#include "storage/word_finder.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabWidget>
+
+namespace {
+
+constexpr int kSearchTab = 1;
+
+} // namespace
+
+void ReaderWindow::ListTopicsCmd_Click()
+{
+    clearList(List2);
+    HitRecords.clear();
+    SearchWord = Text1->text();
+    // Documents hold Windows-1252 bytes; a word with a character outside it is in no topic.
+    const storage::EncodeResult word = storage::encodeWindows1252(SearchWord.toStdString());
+    if (!word.status.ok() || m_documentPath.empty())
+        return;
+    const storage::WordFinder finder(word.bytes);
+
+    ScanCounter = 1;
+    storage::DocumentReader reader(m_documentPath);
+    storage::TopicRecord record;
+    storage::ReadStatus read;
+    m_listFromCode = true;
+    while ((read = reader.next(record)) == storage::ReadStatus::Record) {
+        if (finder.foundIn(record.text.text())) {
+            List2->addItem(QString::fromStdString(storage::decodeWindows1252(record.name.text())));
+            HitRecords.push_back(ScanCounter);
+        }
+        ++ScanCounter;
+    }
+    List2->setCurrentRow(-1);
+    List2->clearSelection();
+    m_listFromCode = false;
+    Level = record.level;
+    TopicName = record.name;
+    TopicText = record.text;
+    if (read == storage::ReadStatus::Error)
+        m_boxes.show(this,
+            QStringLiteral("The help document \"%1\" is damaged and cannot be read past %2. "
+                           "Only the topics before the damage were searched.")
+                .arg(ReaderHelpFileName, QString::fromStdString(reader.status().message())),
+            48, {});
+}
+
+void ReaderWindow::List2_Click()
+{
+    RichTextBox1->setTextRTF({});
+    setTopicFont();
+    ScanCounter = 1;
+    const int row = List2->currentRow();
+    SelectedNumber = std::uint64_t(row + 1);
+    if (row < 0 || std::size_t(row) >= HitRecords.size())
+        return;
+    const std::uint64_t wanted = HitRecords[std::size_t(row)];
+    storage::DocumentReader reader(m_documentPath);
+    while (ScanCounter < wanted) {
+        if (reader.skip() != storage::ReadStatus::Record)
+            return; // shortened since the search: the display stays empty
+        ++ScanCounter;
+    }
+    storage::TopicRecord record;
+    if (reader.next(record) != storage::ReadStatus::Record)
+        return;
+    Level = record.level;
+    TopicName = record.name;
+    TopicText = record.text;
+    RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
+}
+
+void ReaderWindow::SSTab1_Click()
+{
+    if (SSTab1->currentIndex() == kSearchTab)
+        Text1->setFocus(Qt::TabFocusReason);
+}
