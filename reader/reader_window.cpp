@@ -202,6 +202,8 @@ void ReaderWindow::PrintMnu_Click()
                             "Print again."));
         return;
     }
+    // The print queue and its output name the job after the document.
+    printer->setDocName(windowTitle());
     if (!RichTextBox1->SelPrint(printer.get()))
         warn(QStringLiteral("The topic could not be printed on the printer \"%1\".")
                  .arg(printer->printerName()));

@@ -3,7 +3,7 @@
 
 scrivane_build_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev)
 scrivane_run_packages=(libqt6widgets6 libqt6printsupport6 qt6-qpa-plugins fonts-dejavu-core)
-scrivane_test_packages=(xvfb xauth)
+scrivane_test_packages=(xvfb xauth cups printer-driver-cups-pdf poppler-utils)
 
 scrivane_install_missing() {
     local missing=()
