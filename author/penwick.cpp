@@ -1,5 +1,7 @@
 #include "author/penwick.h"
 
+#include "reader/click_list.h"
+
 #include "reader/message_boxes.h"
 #include "richtext/rich_text_box.h"
 #include "storage/contents_line.h"
@@ -171,15 +173,7 @@ void Penwick::List1_Click()
 
 void Penwick::setList1Index(int index)
 {
-    if (index < 0 || index >= List1->count())
-        index = -1;
-    m_listFromCode = true;
-    List1->setCurrentRow(index);
-    if (index < 0)
-        List1->clearSelection();
-    m_listFromCode = false;
-    if (index >= 0)
-        List1_Click();
+    List1->setListIndex(index);
 }
 
 void Penwick::ExitCmd_Click()
@@ -195,16 +189,12 @@ void Penwick::setGetStartedVisibility()
 
 void Penwick::appendContentsLine(const storage::TopicRecord &record)
 {
-    m_listFromCode = true;
-    List1->addItem(shown(storage::contentsLine(record)));
-    m_listFromCode = false;
+    List1->appendLine(shown(storage::contentsLine(record)));
 }
 
 void Penwick::clearList1()
 {
-    m_listFromCode = true;
-    List1->clear();
-    m_listFromCode = false;
+    List1->clearLines();
 }
 
 void Penwick::endEditMode(const QString &why)

@@ -15,7 +15,7 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class ClickList;
 class QPushButton;
 
 namespace richtext {
@@ -105,7 +105,6 @@ private:
     MessageBoxes &m_boxes;
     std::uint64_t m_list1ClickRuns = 0;
     std::uint64_t m_editTarget = 0;
-    bool m_listFromCode = false;
     QString m_loadedFileName;
 
 public:
@@ -121,7 +120,7 @@ public:
     QPushButton *ExitCmd = nullptr;
     QLineEdit *GetStartedText = nullptr;
     QGroupBox *Frame1 = nullptr;
-    QListWidget *List1 = nullptr;
+    ClickList *List1 = nullptr;
     richtext::RichTextBox *RichTextBox1 = nullptr;
     QPushButton *UpCmd = nullptr;
     QPushButton *DownCmd = nullptr;

@@ -1,4 +1,5 @@
 #include "author/penwick.h"
+#include "reader/click_list.h"
 
 #include "reader/message_boxes.h"
 #include "storage/rewrite.h"

@@ -2,6 +2,7 @@
 
 #include "richtext/rich_text_box.h"
 
+#include "reader/click_list.h"
 #include <QAction>
 #include <QEvent>
 #include <QFrame>
@@ -9,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -171,16 +173,11 @@ void Penwick::setupDisplayPanel(QWidget *client)
     Frame1->setTitle(QStringLiteral("Display"));
     fill(Frame1, QPalette::Window, kLightYellow);
 
-    List1 = place<QListWidget>(Frame1, "List1", twips(1560, 240, 4815, 2010));
+    List1 = place<ClickList>(Frame1, "List1", twips(1560, 240, 4815, 2010));
     List1->setAccessibleName(QStringLiteral("Contents"));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     fill(List1, QPalette::Base, kLightGrey);
-    // Mouse and keyboard choices both move the current row; changes made by the program itself
-    // go through setList1Index, which runs List1_Click on its own.
-    connect(List1, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_listFromCode && row >= 0)
-            List1_Click();
-    });
+    connect(List1, &ClickList::listClicked, this, &Penwick::List1_Click);
 
     RichTextBox1 =
         place<richtext::RichTextBox>(Frame1, "RichTextBox1", twips(120, 2280, 6255, 4335));

@@ -1,4 +1,5 @@
 #include "author/penwick.h"
+#include "reader/click_list.h"
 
 #include "author/sanitiser.h"
 #include "reader/message_boxes.h"

@@ -3,6 +3,7 @@
 //   bench_reader [FOLDER]   makes its documents in FOLDER (default: a temporary folder)
 // Hand-run; not in ctest.
 
+#include "reader/click_list.h"
 #include "reader/message_boxes.h"
 #include "reader/reader_window.h"
 #include "richtext/rich_text_box.h"

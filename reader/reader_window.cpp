@@ -10,8 +10,10 @@
 #include "storage/record_reader.h"
 #include "storage/windows1252.h"
 
+#include "reader/click_list.h"
 #include <QApplication>
 #include <QFile>
+
 #include <QListWidget>
 #include <QPrinter>
 #include <QTabWidget>
@@ -161,9 +163,7 @@ void ReaderWindow::FillQty()
         }
     }
     // One insertion: the list then lays out once, not once per line.
-    m_listFromCode = true;
-    List1->addItems(lines);
-    m_listFromCode = false;
+    List1->appendLines(lines);
     setList1Index(0);
     if (!stopped.ok())
         reportDamage(stopped, std::uint64_t(lines.size()));
@@ -211,28 +211,12 @@ void ReaderWindow::PrintMnu_Click()
 
 void ReaderWindow::setList1Index(int index)
 {
-    if (index < 0 || index >= List1->count())
-        index = -1;
-    m_listFromCode = true;
-    List1->setCurrentRow(index);
-    if (index < 0)
-        List1->clearSelection();
-    m_listFromCode = false;
-    if (index >= 0)
-        List1_Click();
+    List1->setListIndex(index);
 }
 
 void ReaderWindow::setList2Index(int index)
 {
-    if (index < 0 || index >= List2->count())
-        index = -1;
-    m_listFromCode = true;
-    List2->setCurrentRow(index);
-    if (index < 0)
-        List2->clearSelection();
-    m_listFromCode = false;
-    if (index >= 0)
-        List2_Click();
+    List2->setListIndex(index);
 }
 
 void ReaderWindow::setTopicFont()
@@ -255,11 +239,4 @@ void ReaderWindow::reportDamage(const storage::Status &status, std::uint64_t top
 void ReaderWindow::warn(const QString &text)
 {
     m_boxes.show(this, text, kWarning, {});
-}
-
-void ReaderWindow::clearList(QListWidget *list)
-{
-    m_listFromCode = true;
-    list->clear();
-    m_listFromCode = false;
 }

@@ -17,7 +17,7 @@ class QAction;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class ClickList;
 class QPushButton;
 class QTabWidget;
 
@@ -82,11 +82,11 @@ public:
     // Controls, named as in the design (objectName equals the member's name).
     QFrame *Frame1 = nullptr;
     QTabWidget *SSTab1 = nullptr;
-    QListWidget *List1 = nullptr;
+    ClickList *List1 = nullptr;
     QLabel *Label1 = nullptr;
     QLineEdit *Text1 = nullptr;
     QPushButton *ListTopicsCmd = nullptr;
-    QListWidget *List2 = nullptr;
+    ClickList *List2 = nullptr;
     QFrame *Frame2 = nullptr;
     richtext::RichTextBox *RichTextBox1 = nullptr;
     // nullptr in the built-in help, which has no menu bar.
@@ -111,7 +111,6 @@ private:
     void warn(const QString &text);
     // The display's base font for a topic: 10 points, not bold.
     void setTopicFont();
-    void clearList(QListWidget *list);
 
     ReaderKind m_kind;
     MessageBoxes &m_boxes;
@@ -121,5 +120,4 @@ private:
     std::unique_ptr<Printers> m_systemPrinters;
     // Why the count at start-up stopped early; ok when it reached the end.
     storage::Status m_countStatus;
-    bool m_listFromCode = false;
 };

@@ -2,11 +2,13 @@
 
 #include "richtext/rich_text_box.h"
 
+#include "reader/click_list.h"
 #include <QAction>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -115,18 +117,13 @@ void ReaderWindow::setupTabs(QWidget *frame)
     auto *contents = new QWidget;
     contents->setObjectName(QStringLiteral("ContentsTab"));
     SSTab1->addTab(contents, QStringLiteral("Contents"));
-    List1 = place<QListWidget>(contents, "List1", onTab(120, 480, 2775, 4350));
+    List1 = place<ClickList>(contents, "List1", onTab(120, 480, 2775, 4350));
     List1->setFont(verdana(8.25));
     List1->setAccessibleName(QStringLiteral("Contents"));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     // One line of one font each: the view need not measure ten thousand lines to lay them out.
     List1->setUniformItemSizes(true);
-    // Mouse and keyboard choices move the current row; the program's own changes go through
-    // setList1Index, which runs List1_Click itself.
-    connect(List1, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_listFromCode && row >= 0)
-            List1_Click();
-    });
+    connect(List1, &ClickList::listClicked, this, &ReaderWindow::List1_Click);
 
     auto *search = new QWidget;
     search->setObjectName(QStringLiteral("SearchTab"));
@@ -140,16 +137,13 @@ void ReaderWindow::setupTabs(QWidget *frame)
     ListTopicsCmd = place<QPushButton>(search, "ListTopicsCmd", onTab(360, 1320, 975, 375));
     ListTopicsCmd->setText(QStringLiteral("List Topics"));
     ListTopicsCmd->setToolTip(QStringLiteral("NOTE: Search string is Case sensitive"));
-    List2 = place<QListWidget>(search, "List2", onTab(120, 1800, 2775, 2985));
+    List2 = place<ClickList>(search, "List2", onTab(120, 1800, 2775, 2985));
     List2->setAccessibleName(QStringLiteral("Topics Found"));
     List2->setSelectionMode(QAbstractItemView::SingleSelection);
     List2->setUniformItemSizes(true);
 
     connect(ListTopicsCmd, &QPushButton::clicked, this, &ReaderWindow::ListTopicsCmd_Click);
-    connect(List2, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_listFromCode && row >= 0)
-            List2_Click();
-    });
+    connect(List2, &ClickList::listClicked, this, &ReaderWindow::List2_Click);
     connect(SSTab1, &QTabWidget::currentChanged, this, &ReaderWindow::SSTab1_Click);
 }
 

@@ -6,7 +6,9 @@
 #include "storage/windows1252.h"
 #include "storage/word_finder.h"
 
+#include "reader/click_list.h"
 #include <QLineEdit>
+
 #include <QListWidget>
 #include <QTabWidget>
 
@@ -18,7 +20,7 @@ constexpr int kSearchTab = 1;
 
 void ReaderWindow::ListTopicsCmd_Click()
 {
-    clearList(List2);
+    List2->clearLines();
     HitRecords.clear();
     SearchWord = Text1->text();
     // Documents hold Windows-1252 bytes; a word with a character outside it is in no topic.
@@ -31,17 +33,15 @@ void ReaderWindow::ListTopicsCmd_Click()
     storage::DocumentReader reader(m_documentPath);
     storage::TopicRecord record;
     storage::ReadStatus read;
-    m_listFromCode = true;
     while ((read = reader.next(record)) == storage::ReadStatus::Record) {
         if (finder.foundIn(record.text.text())) {
-            List2->addItem(QString::fromStdString(storage::decodeWindows1252(record.name.text())));
+            List2->appendLine(
+                QString::fromStdString(storage::decodeWindows1252(record.name.text())));
             HitRecords.push_back(ScanCounter);
         }
         ++ScanCounter;
     }
-    List2->setCurrentRow(-1);
-    List2->clearSelection();
-    m_listFromCode = false;
+    List2->setListIndex(-1);
     Level = record.level;
     TopicName = record.name;
     TopicText = record.text;

@@ -1,5 +1,6 @@
 #include "author/penwick.h"
 #include "author/sanitiser.h"
+#include "reader/click_list.h"
 #include "reader/message_boxes.h"
 #include "richtext/rich_text_box.h"
 #include "storage/document.h"

@@ -1,3 +1,4 @@
+#include "reader/click_list.h"
 #include "reader/message_boxes.h"
 #include "reader/printers.h"
 #include "reader/reader_window.h"
