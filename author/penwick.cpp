@@ -129,17 +129,7 @@ void Penwick::UpdateDisplay()
     setList1Index(selectable ? int(SelectedNumber - 1) : -1);
     if (!selectable && lines > 0) {
         // With no selection the display shows the last record, the one just added.
-        storage::DocumentReader reader(documentPath());
-        storage::TopicRecord record;
-        for (std::uint64_t n = 1; n < lines; ++n) {
-            if (reader.skip() != storage::ReadStatus::Record)
-                break;
-        }
-        if (reader.next(record) == storage::ReadStatus::Record) {
-            Level = record.level;
-            TopicName = record.name;
-            TopicText = record.text;
-        }
+        readIntoRecordBuffer(lines);
         RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
     }
 }
@@ -155,18 +145,8 @@ void Penwick::List1_Click()
     RichTextBox1->setTextRTF({});
     ScanCounter = 1;
     SelectedNumber = std::uint64_t(List1->currentRow() + 1);
-    storage::DocumentReader reader(documentPath());
-    storage::TopicRecord record;
-    while (ScanCounter < SelectedNumber) {
-        if (reader.skip() != storage::ReadStatus::Record)
-            return;
-        ++ScanCounter;
-    }
-    if (SelectedNumber == 0 || reader.next(record) != storage::ReadStatus::Record)
+    if (!readIntoRecordBuffer(SelectedNumber))
         return;
-    Level = record.level;
-    TopicName = record.name;
-    TopicText = record.text;
     RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
     LevelTxt->setText(shown(Level.text()));
 }
@@ -190,6 +170,20 @@ void Penwick::setGetStartedVisibility()
 void Penwick::appendContentsLine(const storage::TopicRecord &record)
 {
     List1->appendLine(shown(storage::contentsLine(record)));
+}
+
+bool Penwick::readIntoRecordBuffer(std::uint64_t number)
+{
+    storage::DocumentReader reader(documentPath());
+    storage::TopicRecord record;
+    const bool found = reader.readRecord(number, record) == storage::ReadStatus::Record;
+    ScanCounter = reader.recordsRead();
+    if (!found)
+        return false;
+    Level = std::move(record.level);
+    TopicName = std::move(record.name);
+    TopicText = std::move(record.text);
+    return true;
 }
 
 void Penwick::clearList1()

@@ -93,6 +93,9 @@ private:
     void setGetStartedVisibility();
     void appendContentsLine(const storage::TopicRecord &record);
     void clearList1();
+    // Reads record number of the document into the record buffer (Level, TopicName,
+    // TopicText); ScanCounter ends at the last record read. False when it is not there.
+    bool readIntoRecordBuffer(std::uint64_t number);
     // Ends edit mode without a save, telling the author why.
     void endEditMode(const QString &why);
     // Rewrites the document; tells the author of a failure or a moved leftover scratch file.

@@ -44,18 +44,8 @@ void Penwick::EditCmd_Click()
     SelectedNumber = std::uint64_t(List1->currentRow() + 1);
     if (SelectedNumber == 0)
         return;
-    storage::DocumentReader reader(documentPath());
-    while (ScanCounter < SelectedNumber) {
-        if (reader.skip() != storage::ReadStatus::Record)
-            return;
-        ++ScanCounter;
-    }
-    storage::TopicRecord record;
-    if (reader.next(record) != storage::ReadStatus::Record)
+    if (!readIntoRecordBuffer(SelectedNumber))
         return;
-    Level = record.level;
-    TopicName = record.name;
-    TopicText = record.text;
     Add->setTextRTF(QByteArray::fromStdString(TopicText.text()));
     LevelTxt->setText(shown(Level.text()));
     NewTopicTxt->setText(shown(TopicName.text()));

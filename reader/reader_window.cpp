@@ -178,19 +178,9 @@ void ReaderWindow::List1_Click()
     SelectedNumber = std::uint64_t(List1->currentRow() + 1);
     if (SelectedNumber == 0)
         return;
-    storage::DocumentReader reader(documentPath());
-    while (ScanCounter + 1 < SelectedNumber) {
-        if (reader.skip() != storage::ReadStatus::Record)
-            return; // shortened since start-up: the display keeps what it showed
-        ++ScanCounter;
-    }
-    storage::TopicRecord record;
-    if (reader.next(record) != storage::ReadStatus::Record)
+    // A file shortened since start-up: the display keeps what it showed.
+    if (!readIntoRecordBuffer(SelectedNumber))
         return;
-    ++ScanCounter;
-    Level = record.level;
-    TopicName = record.name;
-    TopicText = record.text;
     RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
 }
 
@@ -234,6 +224,20 @@ void ReaderWindow::reportDamage(const storage::Status &status, std::uint64_t top
                         "Only the %3 topic(s) before the damage are listed.")
              .arg(ReaderHelpFileName, QString::fromStdString(status.message()))
              .arg(topicsBefore));
+}
+
+bool ReaderWindow::readIntoRecordBuffer(std::uint64_t number)
+{
+    storage::DocumentReader reader(documentPath());
+    storage::TopicRecord record;
+    const bool found = reader.readRecord(number, record) == storage::ReadStatus::Record;
+    ScanCounter = reader.recordsRead();
+    if (!found)
+        return false;
+    Level = std::move(record.level);
+    TopicName = std::move(record.name);
+    TopicText = std::move(record.text);
+    return true;
 }
 
 void ReaderWindow::warn(const QString &text)

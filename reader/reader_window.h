@@ -109,6 +109,9 @@ private:
     // Tells the user that the document could not be read whole, and where it is damaged.
     void reportDamage(const storage::Status &status, std::uint64_t topicsBefore);
     void warn(const QString &text);
+    // Reads record number of the document into the record buffer (Level, TopicName,
+    // TopicText); ScanCounter ends at the last record read. False when it is not there.
+    bool readIntoRecordBuffer(std::uint64_t number);
     // The display's base font for a topic: 10 points, not bold.
     void setTopicFont();
 

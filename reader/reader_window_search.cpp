@@ -63,18 +63,9 @@ void ReaderWindow::List2_Click()
     if (row < 0 || std::size_t(row) >= HitRecords.size())
         return;
     const std::uint64_t wanted = HitRecords[std::size_t(row)];
-    storage::DocumentReader reader(m_documentPath);
-    while (ScanCounter < wanted) {
-        if (reader.skip() != storage::ReadStatus::Record)
-            return; // shortened since the search: the display stays empty
-        ++ScanCounter;
-    }
-    storage::TopicRecord record;
-    if (reader.next(record) != storage::ReadStatus::Record)
+    // A file shortened since the search: the display stays empty.
+    if (!readIntoRecordBuffer(wanted))
         return;
-    Level = record.level;
-    TopicName = record.name;
-    TopicText = record.text;
     RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
 }
 

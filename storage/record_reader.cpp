@@ -17,6 +17,17 @@ ReadStatus RecordReader::skip()
     return read(nullptr, RecordParts::All);
 }
 
+ReadStatus RecordReader::readRecord(std::uint64_t number, TopicRecord &record)
+{
+    if (number <= m_records)
+        return m_status.ok() ? ReadStatus::End : ReadStatus::Error;
+    while (m_records + 1 < number) {
+        if (const ReadStatus s = skip(); s != ReadStatus::Record)
+            return s;
+    }
+    return next(record);
+}
+
 ReadStatus RecordReader::read(TopicRecord *record, RecordParts parts)
 {
     if (!m_status.ok())

@@ -37,6 +37,10 @@ public:
     [[nodiscard]] ReadStatus next(TopicRecord &record, RecordParts parts = RecordParts::All);
     // Passes over the next record without keeping its values.
     [[nodiscard]] ReadStatus skip();
+    // Reads record number (1-based, counted from the start of the input) into record, passing
+    // over the ones before it without keeping their values; End when the input holds fewer,
+    // or number is 0 or already passed.
+    [[nodiscard]] ReadStatus readRecord(std::uint64_t number, TopicRecord &record);
 
     // Whole records read so far.
     std::uint64_t recordsRead() const { return m_records; }
@@ -68,6 +72,10 @@ public:
         return m_reader.next(record, parts);
     }
     [[nodiscard]] ReadStatus skip() { return m_reader.skip(); }
+    [[nodiscard]] ReadStatus readRecord(std::uint64_t number, TopicRecord &record)
+    {
+        return m_reader.readRecord(number, record);
+    }
     std::uint64_t recordsRead() const { return m_reader.recordsRead(); }
     std::uint64_t offset() const { return m_reader.offset(); }
     const Status &status() const { return m_reader.status(); }

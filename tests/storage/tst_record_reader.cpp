@@ -53,6 +53,8 @@ private Q_SLOTS:
     void hostileInput_data();
     void hostileInput();
     void skipAgreesWithNext();
+    void readRecordByNumber_data();
+    void readRecordByNumber();
     void missingFile();
 };
 
@@ -281,6 +283,39 @@ void TestRecordReader::skipAgreesWithNext()
     QCOMPARE(skipping.status().message(), reading.status().message());
     QCOMPARE(headings.status().message(), reading.status().message());
     QCOMPARE(reading.next(record), ReadStatus::Error); // a failure is final
+}
+
+void TestRecordReader::readRecordByNumber_data()
+{
+    QTest::addColumn<qulonglong>("number");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("first") << 1ull << int(ReadStatus::Record) << "Alpha";
+    QTest::newRow("placeholder") << 2ull << int(ReadStatus::Record) << "";
+    QTest::newRow("last") << 4ull << int(ReadStatus::Record) << "Beta";
+    QTest::newRow("past the end") << 5ull << int(ReadStatus::End) << "";
+    QTest::newRow("zero") << 0ull << int(ReadStatus::End) << "";
+}
+
+void TestRecordReader::readRecordByNumber()
+{
+    QFETCH(qulonglong, number);
+    QFETCH(int, status);
+    QFETCH(QString, name);
+    DocumentReader reader(testsupport::sampleDoc("With placeholder.scv").toStdString());
+    TopicRecord record;
+    QCOMPARE(int(reader.readRecord(number, record)), status);
+    if (status == int(ReadStatus::Record)) {
+        QCOMPARE(QString::fromStdString(record.name.text()), name);
+        QCOMPARE(reader.recordsRead(), std::uint64_t(number));
+        // A record already passed is not there any more for a reader that only goes forward.
+        QCOMPARE(int(reader.readRecord(number, record)), int(ReadStatus::End));
+    }
+    // Damage before the wanted record is reported, not taken for the end.
+    DocumentReader damaged(testsupport::sampleDoc("Damaged.scv").toStdString());
+    QCOMPARE(int(damaged.readRecord(3, record)), int(ReadStatus::Error));
+    QCOMPARE(damaged.status().record(), 3ull);
 }
 
 void TestRecordReader::missingFile()

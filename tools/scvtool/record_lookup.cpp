@@ -46,12 +46,7 @@ Exit lookUpRecord(
     const std::uint64_t number = *parseRecordNumber(numberText);
 
     storage::DocumentReader reader(file);
-    // The records before N are passed over without copying their values.
-    storage::ReadStatus read = storage::ReadStatus::Record;
-    while (read == storage::ReadStatus::Record && reader.recordsRead() + 1 < number)
-        read = reader.skip();
-    if (read == storage::ReadStatus::Record)
-        read = reader.next(record);
+    const storage::ReadStatus read = reader.readRecord(number, record);
 
     if (read == storage::ReadStatus::Error)
         return reportReadFailure(file, reader.status());
