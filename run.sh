@@ -17,5 +17,5 @@ esac
 
 scrivane_install_missing "${scrivane_build_packages[@]}" "${scrivane_run_packages[@]}"
 cmake -S "$here" -B "$here/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$here/build-release" --target "$program"
-exec "$here/build-release/programs/$program/$program"
+cmake --build "$here/build-release" --target penwick leafwick scrivane_data
+exec "$here/build-release/bin/$program"

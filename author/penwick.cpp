@@ -1,5 +1,6 @@
 #include "author/penwick.h"
 
+#include "author/launcher.h"
 #include "reader/click_list.h"
 
 #include "reader/message_boxes.h"
@@ -30,9 +31,22 @@ QString shown(const std::string &bytes)
 Penwick::Penwick(MessageBoxes &boxes, QWidget *parent)
     : QMainWindow(parent)
     , m_boxes(boxes)
+    , m_systemLauncher(std::make_unique<SystemLauncher>())
 {
+    m_launcher = m_systemLauncher.get();
     setupLayout();
     Form_Load();
+}
+
+Penwick::~Penwick()
+{
+    // The help window has no owner, so it is not deleted with this one.
+    delete m_VieHelpFrm.data();
+}
+
+void Penwick::setLauncher(Launcher *launcher)
+{
+    m_launcher = launcher ? launcher : m_systemLauncher.get();
 }
 
 std::string Penwick::documentPath() const
@@ -60,19 +74,45 @@ void Penwick::Initialize()
         setGetStartedVisibility();
     }
 
-    // A pending edit belongs to the document it was started on.
-    if (EditFlag && !m_loadedFileName.isEmpty() && m_loadedFileName != CurrentHelpFileName)
+    leavePreviousDocument();
+    HowManyLabels();
+    clearList1();
+    FillQty();
+    setTitleLabel();
+}
+
+void Penwick::leavePreviousDocument()
+{
+    if (m_loadedFileName == CurrentHelpFileName)
+        return;
+    // A pending edit and a chosen topic belong to the document they were made on: Save, Up,
+    // Down and Remove must not act on a record of another document that nobody chose.
+    if (!m_loadedFileName.isEmpty())
+        SelectedNumber = 0;
+    if (EditFlag && !m_loadedFileName.isEmpty())
         endEditMode(QStringLiteral("Another document was opened, so the topic being edited "
                                    "will not be replaced. Your entries are kept; Save adds "
                                    "them as a new topic."));
     m_loadedFileName = CurrentHelpFileName;
+}
 
-    HowManyLabels();
-    clearList1();
-    FillQty();
+void Penwick::setTitleLabel()
+{
     const qsizetype period = CurrentHelpFileName.indexOf(QLatin1Char('.'));
     Label2->setText(QStringLiteral("Scrivane  -  ")
         + (period < 0 ? CurrentHelpFileName : CurrentHelpFileName.left(period)));
+}
+
+void Penwick::useCreatedDocument(const QString &fileName)
+{
+    CurrentHelpFileName = fileName;
+    leavePreviousDocument();
+    setTitleLabel();
+    clearList1();
+    // The count follows the document at once, so that the count shown and the saves that
+    // follow never describe the previous one.
+    HowManyLabels();
+    LabelsSaved->setText(QString::number(RecordCount));
 }
 
 void Penwick::HowManyLabels()

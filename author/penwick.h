@@ -1,14 +1,18 @@
 #pragma once
 
 #include "storage/field_value.h"
+#include "reader/reader_window.h"
 #include "storage/rewrite.h"
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 
+class Launcher;
 class MessageBoxes;
 class QAction;
 class QFrame;
@@ -32,6 +36,12 @@ public:
     // Loads the window (Form_Load): the current document becomes "Help.scv" in the working
     // folder. Messages go through boxes, which must outlive the window.
     explicit Penwick(MessageBoxes &boxes, QWidget *parent = nullptr);
+    ~Penwick() override;
+
+    // Where Review and Get Started start programs and open pages; not owned. nullptr restores
+    // the system's.
+    void setLauncher(Launcher *launcher);
+    MessageBoxes &messageBoxes() const { return m_boxes; }
 
     // Program-wide in the design: the current document, relative to the working folder.
     QString CurrentHelpFileName;
@@ -53,6 +63,20 @@ public:
     void SaveMnu_Click();
     void SaveTopic();
     void IllegalChrsRemove();
+
+    // Reader, built-in help and Get Started.
+    void viewMnu_Click();
+    void ReviewCmd_Click();
+    void ReviewMnu_Click();
+    void mnuHelp_Click();
+    void mnuGetStarted_Click();
+    // The built-in help window while it is open; nullptr otherwise.
+    ReaderWindow *VieHelpFrm() const { return m_VieHelpFrm; }
+
+    // Makes fileName, just created (or found) by the Create dialog, the current document: the
+    // title names it and the list is emptied until the document is next loaded. An edit in
+    // progress on the previous document ends.
+    void useCreatedDocument(const QString &fileName);
 
     // Insert, move and remove.
     void InsertCmd_Click();
@@ -90,6 +114,10 @@ private:
     void setupTabOrder();
 
     std::string documentPath() const;
+    // Label2's caption from CurrentHelpFileName.
+    void setTitleLabel();
+    // Forgets the previous document's edit and selection when another document became current.
+    void leavePreviousDocument();
     void setGetStartedVisibility();
     void appendContentsLine(const storage::TopicRecord &record);
     void clearList1();
@@ -109,6 +137,9 @@ private:
     std::uint64_t m_list1ClickRuns = 0;
     std::uint64_t m_editTarget = 0;
     QString m_loadedFileName;
+    Launcher *m_launcher = nullptr;
+    std::unique_ptr<Launcher> m_systemLauncher;
+    QPointer<ReaderWindow> m_VieHelpFrm;
 
 public:
     // Controls, named as in the design (objectName equals the member's name).
@@ -134,6 +165,8 @@ public:
     QAction *OpenMnu = nullptr;
     QAction *SaveMnu = nullptr;
     QAction *ReviewMnu = nullptr;
+    // Never enabled: both Review commands call its handler.
+    QAction *viewMnu = nullptr;
     QAction *ExitMnu = nullptr;
     QAction *AboutMnu = nullptr;
     QAction *mnuHelp = nullptr;

@@ -164,6 +164,7 @@ void Penwick::setupEntryPanel(QWidget *client)
         button(AddFrame, "ReviewCmd", QStringLiteral("Review"), twips(3600, 5880, 855, 375));
     ExitCmd = button(AddFrame, "ExitCmd", QStringLiteral("Exit"), twips(5760, 5880, 855, 375));
     connect(SaveCmd, &QPushButton::clicked, this, &Penwick::SaveCmd_Click);
+    connect(ReviewCmd, &QPushButton::clicked, this, &Penwick::ReviewCmd_Click);
     connect(ExitCmd, &QPushButton::clicked, this, &Penwick::ExitCmd_Click);
 }
 
@@ -217,6 +218,11 @@ void Penwick::setupActions()
     SaveMnu = action(file, "SaveMnu", QStringLiteral("&Save"));
     SaveMnu->setShortcut(QKeySequence::Save);
     ReviewMnu = action(file, "ReviewMnu", QStringLiteral("&Review"));
+    viewMnu = action(file, "viewMnu", QStringLiteral("Review"));
+    // Switched off and out of sight: the two Review commands stand for it.
+    viewMnu->setEnabled(false);
+    viewMnu->setVisible(false);
+    connect(ReviewMnu, &QAction::triggered, this, &Penwick::ReviewMnu_Click);
     file->addSeparator();
     ExitMnu = action(file, "ExitMnu", QStringLiteral("E&xit"));
     connect(SaveMnu, &QAction::triggered, this, &Penwick::SaveMnu_Click);
@@ -229,6 +235,8 @@ void Penwick::setupActions()
     help->setObjectName(QStringLiteral("help_mnu"));
     mnuHelp = action(help, "mnuHelp", QStringLiteral("&Help"));
     mnuGetStarted = action(help, "mnuGetStarted", QStringLiteral("&Get Started"));
+    connect(mnuHelp, &QAction::triggered, this, &Penwick::mnuHelp_Click);
+    connect(mnuGetStarted, &QAction::triggered, this, &Penwick::mnuGetStarted_Click);
 }
 
 void Penwick::setupTabOrder()

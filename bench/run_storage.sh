@@ -19,7 +19,7 @@ word="Quillfeather"
 echo "Building scvtool and the bench programs (Release) in $build ..."
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --parallel 2 --target scvtool bench_generate bench_storage >/dev/null
-scvtool="$build/tools/scvtool/scvtool"
+scvtool="$build/bin/scvtool"
 generate="$build/bench/bench_generate"
 storage_bench="$build/bench/bench_storage"
 

@@ -1,5 +1,6 @@
 #include "reader/reader_window.h"
 
+#include "reader/data_files.h"
 #include "reader/folder_listing.h"
 #include "reader/message_boxes.h"
 #include "reader/printers.h"
@@ -84,11 +85,13 @@ void ReaderWindow::Form_Load()
 bool ReaderWindow::chooseDocument()
 {
     if (m_kind == ReaderKind::BuiltInHelp) {
-        if (!reader::hasExactName(kWorkingFolder, kBuiltInDocument)) {
+        // The author's own copy first, then the one installed with the program.
+        const QString found = datafiles::locate(QString::fromStdString(kBuiltInDocument));
+        if (found.isEmpty()) {
             warn(QStringLiteral("No Data on File"));
             return false;
         }
-        setDocument(kBuiltInDocument);
+        setDocument(QFile::encodeName(found).toStdString());
         return true;
     }
 

@@ -1,0 +1,96 @@
+// The commands that open something outside the window: the reader on the current document, the
+// built-in help and the introductory page.
+#include "author/penwick.h"
+
+#include "author/launcher.h"
+#include "reader/data_files.h"
+#include "reader/message_boxes.h"
+#include "reader/reader_window.h"
+#include "storage/hand_over.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+const QString kReaderProgram = QStringLiteral("leafwick");
+const QString kGetStartedPage = QStringLiteral("GetStarted.html");
+constexpr int kStop = 16;
+
+// The reader installed beside this program, else the one the search path finds.
+QString readerProgram()
+{
+    const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + kReaderProgram;
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    return QStandardPaths::findExecutable(kReaderProgram);
+}
+
+} // namespace
+
+void Penwick::ReviewCmd_Click()
+{
+    viewMnu_Click();
+}
+
+void Penwick::ReviewMnu_Click()
+{
+    viewMnu_Click();
+}
+
+void Penwick::viewMnu_Click()
+{
+    // Without the hand-over file the reader would open some other document, so nothing starts
+    // when it cannot be written.
+    const storage::Status written = storage::writeHandOver(documentPath());
+    if (!written.ok()) {
+        reportFailure(QStringLiteral("The reader was not started: the file %1 that tells it "
+                                     "which document to show could not be written.")
+                          .arg(QString::fromLatin1(storage::kHandOverName)),
+            written.message());
+        return;
+    }
+    const QString program = readerProgram();
+    QString error = QStringLiteral("it is neither beside Penwick nor on the search path");
+    if (!program.isEmpty()
+        && m_launcher->startDetached(program, {}, QDir::currentPath(), error))
+        return;
+    m_boxes.show(this,
+        QStringLiteral("The reader %1 could not be started: %2.").arg(kReaderProgram, error),
+        kStop, {});
+}
+
+void Penwick::mnuHelp_Click()
+{
+    if (m_VieHelpFrm) {
+        m_VieHelpFrm->raise();
+        m_VieHelpFrm->activateWindow();
+        return;
+    }
+    // No owner: it lives beside this window, not above it, and closing it unloads it.
+    auto *window = new ReaderWindow(ReaderKind::BuiltInHelp, m_boxes);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_VieHelpFrm = window;
+    window->show();
+}
+
+void Penwick::mnuGetStarted_Click()
+{
+    const QString page = datafiles::locate(kGetStartedPage);
+    if (page.isEmpty()) {
+        m_boxes.show(this,
+            QStringLiteral("The introductory page %1 was found neither in this folder nor in "
+                           "%2.")
+                .arg(kGetStartedPage, QDir::toNativeSeparators(datafiles::dataFolder())),
+            kStop, {});
+        return;
+    }
+    QString error;
+    if (m_launcher->openPage(QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath()), error))
+        return;
+    m_boxes.show(this,
+        QStringLiteral("The introductory page %1 could not be opened: %2.").arg(page, error),
+        kStop, {});
+}
