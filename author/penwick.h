@@ -1,10 +1,11 @@
 #pragma once
 
-#include "storage/field_value.h"
 #include "reader/reader_window.h"
+#include "storage/field_value.h"
 #include "storage/rewrite.h"
 
 #include <QByteArray>
+#include <QDialog>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -73,6 +74,13 @@ public:
     // The built-in help window while it is open; nullptr otherwise.
     ReaderWindow *VieHelpFrm() const { return m_VieHelpFrm; }
 
+    // New, open and delete documents; About.
+    void Createmnu_Click();
+    void OpenMnu_Click();
+    void AboutMnu_Click();
+    // The Create dialog while it is open; nullptr otherwise.
+    QDialog *CreateName() const { return m_CreateName; }
+
     // Makes fileName, just created (or found) by the Create dialog, the current document: the
     // title names it and the list is emptied until the document is next loaded. An edit in
     // progress on the previous document ends.
@@ -140,6 +148,7 @@ private:
     Launcher *m_launcher = nullptr;
     std::unique_ptr<Launcher> m_systemLauncher;
     QPointer<ReaderWindow> m_VieHelpFrm;
+    QPointer<QDialog> m_CreateName;
 
 public:
     // Controls, named as in the design (objectName equals the member's name).

@@ -22,7 +22,8 @@ constexpr int kStop = 16;
 // The reader installed beside this program, else the one the search path finds.
 QString readerProgram()
 {
-    const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + kReaderProgram;
+    const QString beside =
+        QCoreApplication::applicationDirPath() + QLatin1Char('/') + kReaderProgram;
     if (QFileInfo(beside).isExecutable())
         return beside;
     return QStandardPaths::findExecutable(kReaderProgram);
@@ -54,12 +55,11 @@ void Penwick::viewMnu_Click()
     }
     const QString program = readerProgram();
     QString error = QStringLiteral("it is neither beside Penwick nor on the search path");
-    if (!program.isEmpty()
-        && m_launcher->startDetached(program, {}, QDir::currentPath(), error))
+    if (!program.isEmpty() && m_launcher->startDetached(program, {}, QDir::currentPath(), error))
         return;
     m_boxes.show(this,
-        QStringLiteral("The reader %1 could not be started: %2.").arg(kReaderProgram, error),
-        kStop, {});
+        QStringLiteral("The reader %1 could not be started: %2.").arg(kReaderProgram, error), kStop,
+        {});
 }
 
 void Penwick::mnuHelp_Click()
@@ -91,6 +91,6 @@ void Penwick::mnuGetStarted_Click()
     if (m_launcher->openPage(QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath()), error))
         return;
     m_boxes.show(this,
-        QStringLiteral("The introductory page %1 could not be opened: %2.").arg(page, error),
-        kStop, {});
+        QStringLiteral("The introductory page %1 could not be opened: %2.").arg(page, error), kStop,
+        {});
 }
