@@ -13,8 +13,7 @@ public:
     // Starts program with arguments in workingFolder without waiting for it. False, with the
     // reason in error, when it could not be started.
     virtual bool startDetached(const QString &program, const QStringList &arguments,
-        const QString &workingFolder, QString &error)
-        = 0;
+        const QString &workingFolder, QString &error) = 0;
     // Opens url with the desktop's viewer for it. False, with the reason in error, when the
     // desktop has none or refused.
     virtual bool openPage(const QUrl &url, QString &error) = 0;

@@ -27,8 +27,8 @@ namespace richtext {
 class RichTextBox;
 }
 
-// The authoring program's main window. Its procedures and state keep the design's names, so the
-// design can be followed procedure by procedure.
+// The authoring program's main window. Its procedures and state are named after the window's
+// controls and events (SaveCmd_Click, FillQty, ...).
 class Penwick : public QMainWindow
 {
     Q_OBJECT
@@ -44,7 +44,7 @@ public:
     void setLauncher(Launcher *launcher);
     MessageBoxes &messageBoxes() const { return m_boxes; }
 
-    // Program-wide in the design: the current document, relative to the working folder.
+    // Program-wide: the current document, relative to the working folder.
     QString CurrentHelpFileName;
 
     // Start-up and topic list.
@@ -92,7 +92,7 @@ public:
     void DownCmd_Click();
     void RemoveCmd_Click();
 
-    // Sets List1's position as the design's list does: a line runs List1_Click at once, before
+    // Sets List1's position as the windows' list boxes do: a line runs List1_Click at once, before
     // this returns; -1 highlights nothing and runs nothing. Out-of-range positions act as -1.
     void setList1Index(int index);
     // How often List1_Click has run, whoever started it.
@@ -151,7 +151,7 @@ private:
     QPointer<QDialog> m_CreateName;
 
 public:
-    // Controls, named as in the design (objectName equals the member's name).
+    // Controls; each objectName equals the member's name.
     QLabel *Label2 = nullptr;
     QFrame *AddFrame = nullptr;
     QLineEdit *NewTopicTxt = nullptr;

@@ -1,5 +1,7 @@
 #include "author/penwick.h"
 
+#include "reader/window_units.h"
+
 #include "richtext/rich_text_box.h"
 
 #include "reader/click_list.h"
@@ -19,26 +21,12 @@
 
 namespace {
 
-// The design places controls in twips; Qt in device-independent pixels.
-constexpr int kTwipsPerPixel = 15;
-
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-        height / kTwipsPerPixel);
-}
+using windowunits::twips;
+using windowunits::verdana;
 
 const QColor kOlive(0x80, 0x80, 0x00);
 const QColor kLightYellow(0xFF, 0xFF, 0xC0);
 const QColor kLightGrey(0xE0, 0xE0, 0xE0);
-
-QFont verdana(qreal pointSize)
-{
-    QFont font(QStringLiteral("Verdana"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(pointSize);
-    return font;
-}
 
 void fill(QWidget *widget, QPalette::ColorRole role, const QColor &color)
 {
@@ -96,7 +84,7 @@ void Penwick::setupLayout()
     setupEntryPanel(client);
     setupDisplayPanel(client);
 
-    // Stands over both panels, as in the design.
+    // Stands over both panels.
     GetStartedText = place<QLineEdit>(client, "GetStartedText", twips(4560, 4200, 4815, 495));
     GetStartedText->setText(QStringLiteral("Click \"Help\", \"Get Started\""));
     GetStartedText->setReadOnly(true);
@@ -223,6 +211,8 @@ void Penwick::setupActions()
     viewMnu->setEnabled(false);
     viewMnu->setVisible(false);
     connect(ReviewMnu, &QAction::triggered, this, &Penwick::ReviewMnu_Click);
+    connect(Createmnu, &QAction::triggered, this, &Penwick::Createmnu_Click);
+    connect(OpenMnu, &QAction::triggered, this, &Penwick::OpenMnu_Click);
     file->addSeparator();
     ExitMnu = action(file, "ExitMnu", QStringLiteral("E&xit"));
     connect(SaveMnu, &QAction::triggered, this, &Penwick::SaveMnu_Click);

@@ -9,6 +9,16 @@ ClickList::ClickList(QWidget *parent)
         if (!m_fromCode && row >= 0)
             Q_EMIT listClicked();
     });
+    forgetCurrentLine();
+}
+
+void ClickList::forgetCurrentLine()
+{
+    // A view that gets the focus with no current line makes its first line current, which
+    // would count as a choice nobody made; an explicitly empty current line stops that.
+    m_fromCode = true;
+    setCurrentIndex(QModelIndex());
+    m_fromCode = false;
 }
 
 void ClickList::setListIndex(int index)
@@ -43,4 +53,5 @@ void ClickList::clearLines()
     m_fromCode = true;
     clear();
     m_fromCode = false;
+    forgetCurrentLine();
 }

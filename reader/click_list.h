@@ -25,5 +25,7 @@ Q_SIGNALS:
     void listClicked();
 
 private:
+    void forgetCurrentLine();
+
     bool m_fromCode = false;
 };

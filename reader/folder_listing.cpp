@@ -1,5 +1,6 @@
 #include "reader/folder_listing.h"
 
+#include <cerrno>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -43,16 +44,43 @@ bool hasExactName(const std::string &folder, const std::string &name)
     return false;
 }
 
+namespace {
+
+bool endsWith(std::string_view name, const std::string &suffix)
+{
+    return name.size() >= suffix.size() && name.substr(name.size() - suffix.size()) == suffix;
+}
+
+} // namespace
+
+NameListing namesEndingWith(const std::string &folder, const std::string &suffix)
+{
+    NameListing listing;
+    DirHandle dir(::opendir(folder.c_str()));
+    if (!dir) {
+        listing.error = errno;
+        return listing;
+    }
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(dir.get());
+        if (!entry) {
+            listing.error = errno;
+            return listing;
+        }
+        if (endsWith(entry->d_name, suffix) && isRegularFile(folder, entry))
+            listing.names.emplace_back(entry->d_name);
+    }
+}
+
 std::string firstNameEndingWith(const std::string &folder, const std::string &suffix)
 {
     DirHandle dir(::opendir(folder.c_str()));
     if (!dir)
         return {};
     while (const dirent *entry = ::readdir(dir.get())) {
-        const std::string_view name(entry->d_name);
-        if (name.size() >= suffix.size() && name.substr(name.size() - suffix.size()) == suffix
-            && isRegularFile(folder, entry))
-            return std::string(name);
+        if (endsWith(entry->d_name, suffix) && isRegularFile(folder, entry))
+            return entry->d_name;
     }
     return {};
 }

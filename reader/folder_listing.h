@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace reader {
 
@@ -12,5 +13,15 @@ bool hasExactName(const std::string &folder, const std::string &name);
 // The first regular file of the folder whose name ends in suffix, in the order the folder lists
 // its entries (no sorting); empty when there is none or the folder cannot be listed.
 std::string firstNameEndingWith(const std::string &folder, const std::string &suffix);
+
+struct NameListing
+{
+    std::vector<std::string> names;
+    int error = 0; // errno of a failed listing; 0 when the folder was listed whole
+};
+
+// Every regular file of the folder whose name ends in suffix, in the order the folder lists
+// its entries.
+NameListing namesEndingWith(const std::string &folder, const std::string &suffix);
 
 } // namespace reader

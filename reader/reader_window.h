@@ -32,7 +32,7 @@ enum class ReaderKind {
 };
 
 // The reader's window: Leafwick's main window, and Penwick's built-in help. Its procedures and
-// state keep the design's names, so the design can be followed procedure by procedure.
+// state are named after the window's controls and events (List1_Click, FillQty, ...).
 class ReaderWindow : public QMainWindow
 {
     Q_OBJECT
@@ -60,7 +60,7 @@ public:
     void List2_Click();
     void SSTab1_Click();
 
-    // Set a list's position as the design's lists do: a line runs the list's click handler at
+    // Set a list's position as the windows' list boxes do: a line runs the list's click handler at
     // once, before this returns; -1 (or a position out of range) selects nothing, runs nothing.
     void setList1Index(int index);
     void setList2Index(int index);
@@ -79,7 +79,7 @@ public:
     // The record number of each line of List2, in line order; as many as there are hits.
     std::vector<std::uint64_t> HitRecords;
 
-    // Controls, named as in the design (objectName equals the member's name).
+    // Controls; each objectName equals the member's name.
     QFrame *Frame1 = nullptr;
     QTabWidget *SSTab1 = nullptr;
     ClickList *List1 = nullptr;

@@ -1,5 +1,7 @@
 #include "reader/reader_window.h"
 
+#include "reader/window_units.h"
+
 #include "richtext/rich_text_box.h"
 
 #include "reader/click_list.h"
@@ -17,29 +19,16 @@
 
 namespace {
 
-// The design places controls in twips; Qt in device-independent pixels.
-constexpr int kTwipsPerPixel = 15;
-// The design measures a tab's controls from the tab control's top, across its row of tabs;
+using windowunits::twips;
+using windowunits::verdana;
+
+// The layout measures a tab's controls from the tab control's top, across its row of tabs;
 // Qt measures them from the page below the tabs, which starts about this much lower.
 constexpr int kTabRowTwips = 360;
-
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-        height / kTwipsPerPixel);
-}
 
 QRect onTab(int left, int top, int width, int height)
 {
     return twips(left, top - kTabRowTwips, width, height);
-}
-
-QFont verdana(qreal pointSize)
-{
-    QFont font(QStringLiteral("Verdana"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(pointSize);
-    return font;
 }
 
 template<typename W>

@@ -36,6 +36,16 @@ CountResult countRecords(const std::string &path)
     return result;
 }
 
+Status removeDocument(const std::string &path)
+{
+    detail::FolderLock lock;
+    if (Status s = lock.acquire(detail::lockTimeout()); !s.ok())
+        return s;
+    if (::unlink(path.c_str()) != 0)
+        return Status::fromErrno(errno, "cannot delete " + path);
+    return {};
+}
+
 Status appendRecord(const std::string &path, const TopicRecord &record)
 {
     if (Status s = checkRecord(record); !s.ok())

@@ -17,6 +17,10 @@ inline constexpr const char *kLockName = "Help.tmp.lock";
 // keeps its content.
 Status createEmptyDocument(const std::string &path);
 
+// Deletes a document, first waiting for any other program's rewrite in the working folder, so
+// that its rename cannot bring the document back.
+Status removeDocument(const std::string &path);
+
 struct CountResult
 {
     std::uint64_t count = 0; // records read before the end, or before the damage

@@ -5,6 +5,7 @@
 #include "richtext/rich_text_box.h"
 #include "storage/document.h"
 #include "storage/record_reader.h"
+#include "tests/support/window_test_support.h"
 
 #include <QAction>
 #include <QDir>
@@ -25,24 +26,10 @@
 
 namespace {
 
-struct Shown
-{
-    QString text;
-    int style;
-    QString title;
-};
-
-class ScriptedBoxes final : public MessageBoxes
-{
-public:
-    int show(QWidget *, const QString &text, int style, const QString &title) override
-    {
-        shown.append({text, style, title});
-        return answers.isEmpty() ? Ok : answers.takeFirst();
-    }
-    QList<Shown> shown;
-    QList<int> answers;
-};
+using testsupport::readFile;
+using testsupport::ScriptedBoxes;
+using testsupport::Shown;
+using testsupport::writeFile;
 
 QByteArray record(const QByteArray &level, const QByteArray &name, const QByteArray &text)
 {
@@ -69,21 +56,6 @@ QByteArray document(int n)
     for (int i = 1; i <= n; ++i)
         bytes += record("0", "T" + QByteArray::number(i), topicRtf(i));
     return bytes;
-}
-
-void writeFile(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &name)
-{
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll();
 }
 
 QStringList listLines(const Penwick &w)

@@ -5,6 +5,7 @@
 #include "reader/message_boxes.h"
 #include "reader/reader_window.h"
 #include "richtext/rich_text_box.h"
+#include "tests/support/window_test_support.h"
 
 #include <QAction>
 #include <QDir>
@@ -19,22 +20,10 @@
 
 namespace {
 
-struct Shown
-{
-    QString text;
-    int style;
-};
-
-class RecordingBoxes final : public MessageBoxes
-{
-public:
-    int show(QWidget *, const QString &text, int style, const QString &) override
-    {
-        shown.append({text, style});
-        return Ok;
-    }
-    QList<Shown> shown;
-};
+using testsupport::readFile;
+using testsupport::ScriptedBoxes;
+using testsupport::Shown;
+using testsupport::writeFile;
 
 struct Start
 {
@@ -69,21 +58,6 @@ QByteArray record(const QByteArray &name)
     return "0,\"" + name + "\",\"{\\rtf1\\ansi " + name + " text.\\par\r\n}\"\r\n";
 }
 
-void writeFile(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &name)
-{
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll();
-}
-
 QStringList lines(const ClickList *list)
 {
     QStringList out;
@@ -108,7 +82,7 @@ class TestPenwickOutside : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QTemporaryDir> m_data;
     QByteArray m_path;
-    RecordingBoxes m_boxes;
+    ScriptedBoxes m_boxes;
     RecordingLauncher m_launcher;
 
     std::unique_ptr<Penwick> start()

@@ -1,0 +1,44 @@
+#include "author/penwick.h"
+
+#include "author/create_name.h"
+#include "author/get_help_files.h"
+#include "richtext/rich_text_box.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+
+void Penwick::Createmnu_Click()
+{
+    // A dialog that is closing is already hidden and about to go; it is not the one to raise.
+    if (m_CreateName && m_CreateName->isVisible()) {
+        m_CreateName->setWindowState(m_CreateName->windowState() & ~Qt::WindowMinimized);
+        m_CreateName->raise();
+        m_CreateName->activateWindow();
+        return;
+    }
+    // The class, not the accessor of the same name.
+    m_CreateName = new ::CreateName(*this);
+    m_CreateName->show();
+}
+
+void Penwick::OpenMnu_Click()
+{
+    clearList1();
+    RichTextBox1->setTextRTF({});
+    {
+        GetHelpFiles chooser(*this);
+        chooser.exec();
+    }
+    setTitleLabel();
+    // A current document deleted in the chooser holds no topic any more: the count shown and
+    // a pending edit must not describe it as it was.
+    if (!QFileInfo::exists(CurrentHelpFileName)) {
+        RecordCount = 0;
+        LabelsSaved->setText(QString::number(RecordCount));
+        if (EditFlag)
+            endEditMode(QStringLiteral("The document of the topic being edited was deleted, so "
+                                       "nothing will be replaced. Your entries are kept; Save "
+                                       "adds them as a new topic."));
+    }
+    setGetStartedVisibility();
+}

@@ -1,0 +1,354 @@
+#include "author/create_name.h"
+#include "author/penwick.h"
+#include "reader/click_list.h"
+#include "reader/message_boxes.h"
+#include "tests/support/window_test_support.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+using testsupport::readFile;
+using testsupport::ScriptedBoxes;
+using testsupport::Shown;
+using testsupport::writeFile;
+
+QByteArray document(int topics)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= topics; ++i)
+        bytes += "\"0\",\"T" + QByteArray::number(i) + "\",\"{\\rtf1 Topic.}\"\r\n";
+    return bytes;
+}
+
+QStringList listLines(const Penwick &w)
+{
+    QStringList lines;
+    for (int i = 0; i < w.List1->count(); ++i)
+        lines << w.List1->item(i)->text();
+    return lines;
+}
+
+// A NUL or a lone surrogate cannot be typed, only pasted; setText stands for the paste.
+void enterName(CreateName *dialog, const QString &text)
+{
+    if (std::any_of(text.begin(), text.end(), [](QChar c) { return !c.isPrint(); }))
+        dialog->HelpFileName->setText(text);
+    else
+        QTest::keyClicks(dialog->HelpFileName, text);
+}
+
+} // namespace
+
+class TestCreateName : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDir;
+    ScriptedBoxes m_boxes;
+
+    // An author window on "Help.scv" with topics T1 and T2.
+    std::unique_ptr<Penwick> start()
+    {
+        writeFile(QStringLiteral("Help.scv"), document(2));
+        auto w = std::make_unique<Penwick>(m_boxes);
+        m_boxes.shown.clear();
+        return w;
+    }
+
+    static CreateName *openDialog(Penwick &w)
+    {
+        w.Createmnu_Click();
+        return qobject_cast<CreateName *>(w.CreateName());
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_previousDir = QDir::currentPath();
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        m_boxes.shown.clear();
+    }
+    void cleanup()
+    {
+        // Folders a test made unwritable must be removable again.
+        QDirIterator it(
+            m_dir->path(), QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            QFile::setPermissions(
+                it.next(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir::setCurrent(m_previousDir);
+        m_dir.reset();
+    }
+
+    void save_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("folder"); // made beforehand when not empty
+        QTest::addColumn<QByteArray>("existing"); // the file's content beforehand, or "<missing>"
+        QTest::addColumn<int>("saves");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("title");
+
+        const QByteArray missing = "<missing>";
+        QTest::newRow("empty name") << ""
+                                    << "" << missing << 1 << ".scv"
+                                    << "Scrivane  -  ";
+        QTest::newRow("plain name") << "Manual"
+                                    << "" << missing << 1 << "Manual.scv"
+                                    << "Scrivane  -  Manual";
+        QTest::newRow("dotted name") << "Report.old"
+                                     << "" << missing << 1 << "Report.old.scv"
+                                     << "Scrivane  -  Report";
+        QTest::newRow("blanks kept as typed") << " My Help "
+                                              << "" << missing << 1 << " My Help .scv"
+                                              << "Scrivane  -   My Help ";
+        QTest::newRow("existing document left as it was") << "Old"
+                                                          << "" << document(3) << 1 << "Old.scv"
+                                                          << "Scrivane  -  Old";
+        QTest::newRow("saved twice") << "Twice"
+                                     << "" << missing << 2 << "Twice.scv"
+                                     << "Scrivane  -  Twice";
+        QTest::newRow("existing document saved twice") << "Old"
+                                                       << "" << document(3) << 2 << "Old.scv"
+                                                       << "Scrivane  -  Old";
+        QTest::newRow("the current document again") << "Help"
+                                                    << "" << document(2) << 1 << "Help.scv"
+                                                    << "Scrivane  -  Help";
+        QTest::newRow("into an existing folder") << "sub/Manual"
+                                                 << "sub" << missing << 1 << "sub/Manual.scv"
+                                                 << "Scrivane  -  sub/Manual";
+    }
+    void save()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, folder);
+        QFETCH(QByteArray, existing);
+        QFETCH(int, saves);
+        QFETCH(QString, fileName);
+        QFETCH(QString, title);
+        auto w = start();
+        if (!folder.isEmpty())
+            QVERIFY(QDir().mkdir(folder));
+        if (existing != "<missing>" && fileName != QLatin1String("Help.scv"))
+            writeFile(fileName, existing);
+        QCOMPARE(listLines(*w), (QStringList {"T1", "T2"}));
+
+        CreateName *dialog = openDialog(*w);
+        QVERIFY(dialog);
+        enterName(dialog, typed);
+        for (int i = 0; i < saves; ++i)
+            QTest::mouseClick(dialog->Save, Qt::LeftButton);
+
+        QCOMPARE(readFile(fileName), existing == "<missing>" ? QByteArray() : existing);
+        QCOMPARE(w->CurrentHelpFileName, fileName);
+        QCOMPARE(w->Label2->text(), title);
+        QCOMPARE(listLines(*w), QStringList());
+        QCOMPARE(w->RecordCount, std::uint64_t(existing.count("\r\n")));
+        QVERIFY(m_boxes.shown.isEmpty());
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(w->CreateName(), dialog);
+    }
+
+    void refused_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("prepare"); // "dir:NAME", "file:NAME", "locked:NAME" or ""
+        QTest::addColumn<QString>("shownName");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("mustNotExist");
+
+        QTest::newRow("missing folder") << "nowhere/Manual"
+                                        << ""
+                                        << "nowhere/Manual.scv"
+                                        << "the folder it should go in does not exist"
+                                        << "nowhere";
+        QTest::newRow("a file where a folder should be")
+            << "plain/Manual"
+            << "file:plain"
+            << "plain/Manual.scv"
+            << "a part of the folder path is a file, not a folder"
+            << "plain/Manual.scv";
+        QTest::newRow("a folder of that name") << "Box"
+                                               << "dir:Box.scv"
+                                               << "Box.scv"
+                                               << "a folder of that name is in the way"
+                                               << "";
+        const QString longName(300, QLatin1Char('a'));
+        QTest::newRow("name too long") << longName << "" << longName + ".scv"
+                                       << "the name is too long" << longName + ".scv";
+        QTest::newRow("NUL character")
+            << QStringLiteral("Bad") + QChar(0) + QStringLiteral("Name") << ""
+            << QStringLiteral("Bad") + QChar(0x2400) + QStringLiteral("Name.scv")
+            << "a file name cannot hold the NUL character"
+            << "Bad";
+        QTest::newRow("lone surrogate")
+            << QStringLiteral("Bad") + QChar(0xD800) << ""
+            << QStringLiteral("Bad") + QChar(0xD800) + QStringLiteral(".scv")
+            << "it holds a character that a file name cannot hold"
+            << QStringLiteral("Bad\uFFFD.scv");
+        QTest::newRow("folder without write permission")
+            << "locked/Manual"
+            << "locked:locked"
+            << "locked/Manual.scv"
+            << "you do not have permission to write there"
+            << "locked/Manual.scv";
+    }
+    void refused()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, prepare);
+        QFETCH(QString, shownName);
+        QFETCH(QString, reason);
+        QFETCH(QString, mustNotExist);
+        auto w = start();
+        const QString kind = prepare.section(QLatin1Char(':'), 0, 0);
+        const QString what = prepare.section(QLatin1Char(':'), 1);
+        if (kind == QLatin1String("dir") || kind == QLatin1String("locked"))
+            QVERIFY(QDir().mkdir(what));
+        if (kind == QLatin1String("file"))
+            writeFile(what, "not a folder");
+        if (kind == QLatin1String("locked")) {
+            if (::geteuid() == 0)
+                QSKIP("Permissions do not bind the superuser.");
+            QVERIFY(QFile::setPermissions(what, QFile::ReadOwner | QFile::ExeOwner));
+        }
+        // An edit in progress must survive a refused name.
+        w->setList1Index(0);
+        w->EditCmd_Click();
+        QVERIFY(w->EditFlag);
+
+        CreateName *dialog = openDialog(*w);
+        enterName(dialog, typed);
+        QTest::mouseClick(dialog->Save, Qt::LeftButton);
+
+        QCOMPARE(m_boxes.shown.size(), 1);
+        QCOMPARE(m_boxes.shown[0].text,
+            QStringLiteral("The help file \"%1\" could not be created: %2.")
+                .arg(shownName, reason));
+        QCOMPARE(m_boxes.shown[0].style, 48);
+        QCOMPARE(m_boxes.shown[0].title, QString());
+        if (!mustNotExist.isEmpty())
+            QVERIFY(!QFileInfo::exists(mustNotExist));
+        QCOMPARE(w->CurrentHelpFileName, QStringLiteral("Help.scv"));
+        QCOMPARE(w->Label2->text(), QStringLiteral("Scrivane  -  Help"));
+        QCOMPARE(listLines(*w), (QStringList {"T1", "T2"}));
+        QVERIFY(w->EditFlag);
+        QCOMPARE(readFile(QStringLiteral("Help.scv")), document(2));
+        QVERIFY(dialog->isVisible());
+    }
+
+    void closing_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::addColumn<bool>("createAtOnce"); // Create again before the old dialog is deleted
+        QTest::newRow("Exit button") << false << false;
+        QTest::newRow("close box") << true << false;
+        QTest::newRow("Exit, then Create before the dialog is gone") << false << true;
+    }
+    void closing()
+    {
+        QFETCH(bool, closeBox);
+        QFETCH(bool, createAtOnce);
+        auto w = start();
+        CreateName *dialog = openDialog(*w);
+        QTest::keyClicks(dialog->HelpFileName, QStringLiteral("Draft"));
+        if (closeBox)
+            dialog->close();
+        else
+            QTest::mouseClick(dialog->Exit, Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+        if (!createAtOnce)
+            QTRY_VERIFY(!w->CreateName());
+
+        CreateName *again = openDialog(*w);
+        QVERIFY(again);
+        QVERIFY(again->isVisible());
+        QCOMPARE(again->HelpFileName->text(), QString());
+        QTRY_COMPARE(w->findChildren<CreateName *>().size(), 1);
+        QVERIFY(!QFileInfo::exists(QStringLiteral("Draft.scv")));
+        QCOMPARE(w->CurrentHelpFileName, QStringLiteral("Help.scv"));
+        QCOMPARE(listLines(*w), (QStringList {"T1", "T2"}));
+        QVERIFY(m_boxes.shown.isEmpty());
+    }
+
+    void createTwiceKeepsOneModelessDialog()
+    {
+        auto w = start();
+        CreateName *dialog = openDialog(*w);
+        QTest::keyClicks(dialog->HelpFileName, QStringLiteral("Half"));
+        QCOMPARE(openDialog(*w), dialog);
+        QCOMPARE(w->findChildren<CreateName *>().size(), 1);
+        QCOMPARE(dialog->HelpFileName->text(), QStringLiteral("Half"));
+        QVERIFY(dialog->isVisible());
+        QVERIFY(dialog->isWindow());
+        QCOMPARE(dialog->parentWidget(), w.get());
+        QCOMPARE(dialog->windowModality(), Qt::NonModal);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    }
+
+    void keysPressNothing_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        for (const char *focus : {"HelpFileName", "Save", "Exit"}) {
+            QTest::addRow("Escape on %s", focus) << focus << int(Qt::Key_Escape);
+            QTest::addRow("Return on %s", focus) << focus << int(Qt::Key_Return);
+            QTest::addRow("Enter on %s", focus) << focus << int(Qt::Key_Enter);
+        }
+    }
+    void keysPressNothing()
+    {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        auto w = start();
+        CreateName *dialog = openDialog(*w);
+        QTest::keyClicks(dialog->HelpFileName, QStringLiteral("Keyed"));
+        auto *target = dialog->findChild<QWidget *>(focus);
+        QVERIFY(target);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key(key));
+        QTest::qWait(0);
+
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(w->CreateName(), dialog);
+        QVERIFY(!QFileInfo::exists(QStringLiteral("Keyed.scv")));
+        QCOMPARE(w->CurrentHelpFileName, QStringLiteral("Help.scv"));
+        QVERIFY(m_boxes.shown.isEmpty());
+    }
+
+    void dialogStartsReady()
+    {
+        auto w = start();
+        CreateName *dialog = openDialog(*w);
+        QCOMPARE(dialog->focusWidget(), dialog->HelpFileName);
+        QCOMPARE(dialog->HelpFileName->text(), QString());
+        // The whole question is readable in the label's box.
+        QVERIFY(
+            dialog->Label1->heightForWidth(dialog->Label1->width()) <= dialog->Label1->height());
+        // No length limit of the box's own.
+        const QString longText(40000, QLatin1Char('x'));
+        dialog->HelpFileName->setText(longText);
+        QCOMPARE(dialog->HelpFileName->text(), longText);
+    }
+};
+
+QTEST_MAIN(TestCreateName)
+#include "tst_create_name.moc"
