@@ -1,5 +1,6 @@
 #include "author/penwick.h"
 
+#include "author/about_frm.h"
 #include "author/create_name.h"
 #include "author/get_help_files.h"
 #include "richtext/rich_text_box.h"
@@ -41,4 +42,10 @@ void Penwick::OpenMnu_Click()
                                        "adds them as a new topic."));
     }
     setGetStartedVisibility();
+}
+
+void Penwick::AboutMnu_Click()
+{
+    AboutFrm box(this);
+    box.exec();
 }

@@ -220,6 +220,7 @@ void Penwick::setupActions()
 
     AboutMnu = menuBar()->addAction(QStringLiteral("&About"));
     AboutMnu->setObjectName(QStringLiteral("AboutMnu"));
+    connect(AboutMnu, &QAction::triggered, this, &Penwick::AboutMnu_Click);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("help_mnu"));

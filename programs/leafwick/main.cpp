@@ -1,5 +1,7 @@
 #include "reader/message_boxes.h"
+#include "reader/program_icon.h"
 #include "reader/reader_window.h"
+#include "scrivane_version.h"
 
 #include <QApplication>
 
@@ -13,7 +15,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Leafwick"));
     QApplication::setApplicationDisplayName(QStringLiteral("Leafwick"));
-    QApplication::setApplicationVersion(QStringLiteral("2.8.0"));
+    QApplication::setApplicationVersion(QStringLiteral(SCRIVANE_VERSION_STRING));
+    // Desktops match the window to its entry, leafwick.desktop, and show that entry's icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("leafwick"));
+    QApplication::setWindowIcon(programIcon(QStringLiteral("leafwick")));
 
     QtMessageBoxes boxes;
     ReaderWindow window(ReaderKind::Leafwick, boxes);

@@ -1,5 +1,7 @@
 #include "author/penwick.h"
 #include "reader/message_boxes.h"
+#include "reader/program_icon.h"
+#include "scrivane_version.h"
 
 #include <QApplication>
 
@@ -13,7 +15,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Help"));
     QApplication::setApplicationDisplayName(QStringLiteral("Penwick"));
-    QApplication::setApplicationVersion(QStringLiteral("2.8.0"));
+    QApplication::setApplicationVersion(QStringLiteral(SCRIVANE_VERSION_STRING));
+    // Desktops match the window to its entry, penwick.desktop, and show that entry's icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("penwick"));
+    QApplication::setWindowIcon(programIcon(QStringLiteral("penwick")));
 
     QtMessageBoxes boxes;
     Penwick window(boxes);

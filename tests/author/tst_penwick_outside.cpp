@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <memory>
@@ -329,6 +330,25 @@ private Q_SLOTS:
         }
         // Nothing else in the window changes.
         QCOMPARE(w->CurrentHelpFileName, QStringLiteral("Help.scv"));
+    }
+
+    // About shows the About box modally and returns once it is closed.
+    void about()
+    {
+        auto w = start();
+        QString caption;
+        bool modal = false;
+        QTimer::singleShot(0, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            caption = box->windowTitle();
+            modal = box->isModal();
+            box->close();
+        });
+        w->AboutMnu->trigger();
+        QVERIFY(modal);
+        QCOMPARE(caption, QStringLiteral("About ") + QCoreApplication::applicationName());
+        QVERIFY(!QApplication::activeModalWidget());
     }
 };
 
