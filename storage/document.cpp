@@ -55,17 +55,33 @@ Status appendRecord(const std::string &path, const TopicRecord &record)
         return s;
 
     const std::string what = "cannot add the topic to " + path;
-    detail::UniqueFd fd = detail::openFile(path, O_WRONLY | O_APPEND);
+    detail::UniqueFd fd = detail::openFile(path, O_RDWR | O_APPEND);
     if (!fd.valid())
         return Status::fromErrno(errno, what);
     struct stat before;
     if (::fstat(fd.get(), &before) != 0)
         return Status::fromErrno(errno, what);
 
+    // A record written after damage (a document cut short by another program) could never be
+    // read back, so a damaged document takes nothing.
+    if (const CountResult whole = countRecords(path); !whole.status.ok())
+        return whole.status;
+    // The last record may end without its line end, which reads whole; the new one must not be
+    // glued onto it.
+    std::string bytes;
+    if (before.st_size > 0) {
+        char last = 0;
+        if (::pread(fd.get(), &last, 1, before.st_size - 1) != 1)
+            return Status::fromErrno(errno, what);
+        if (last != '\n' && last != '\r')
+            bytes = "\r\n";
+    }
+
     // One write call for the whole record keeps the window in which a crash could leave half a
     // record as small as it can be.
-    std::string bytes;
-    Status s = formatRecord(record, bytes);
+    std::string formatted;
+    Status s = formatRecord(record, formatted);
+    bytes += formatted;
     if (s.ok())
         s = detail::writeAll(fd.get(), bytes, what);
     if (s.ok() && ::fsync(fd.get()) != 0)

@@ -50,6 +50,8 @@ private Q_SLOTS:
     void createRefused();
     void appendThenRewrite();
     void appendRefused();
+    void appendAfterWhatIsThere_data();
+    void appendAfterWhatIsThere();
     void changes_data();
     void changes();
     void unchangedDocumentIsNotRewritten();
@@ -112,6 +114,43 @@ void TestDocument::appendRefused()
     QCOMPARE(appendRecord("Help.scv", stringRecord("0", "a \"b\"", "t")).code(),
         ErrorCode::QuoteInValue);
     QCOMPARE(testsupport::readFile("Help.scv"), QByteArray());
+}
+
+// What another program left at the end decides whether a record can follow it readably.
+void TestDocument::appendAfterWhatIsThere_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after"); // empty: refused, file unchanged
+    QTest::addColumn<ErrorCode>("code");
+    const QByteArray one = "0,\"one\",\"t\"\r\n";
+    const QByteArray added = "\"0\",\"x\",\"t\"\r\n";
+    QTest::newRow("whole records") << one << one + added << ErrorCode::None;
+    QTest::newRow("last line end missing") << one.chopped(2) << one + added << ErrorCode::None;
+    QTest::newRow("only CR at the end")
+        << one.chopped(1) << one.chopped(1) + added << ErrorCode::None;
+    QTest::newRow("cut inside the name") << one.left(7) << QByteArray() << ErrorCode::CutShort;
+    QTest::newRow("cut inside the text")
+        << one.chopped(3) << QByteArray() << ErrorCode::UnterminatedQuote;
+    QTest::newRow("cut after a field's comma")
+        << QByteArray("0,\"one\",") << QByteArray() << ErrorCode::CutShort;
+}
+
+void TestDocument::appendAfterWhatIsThere()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFETCH(ErrorCode, code);
+    testsupport::WorkingFolder folder;
+    QVERIFY(testsupport::writeFile("Help.scv", before));
+    const Status s = appendRecord("Help.scv", stringRecord("0", "x", "t"));
+    if (after.isEmpty()) {
+        QCOMPARE(s.code(), code);
+        QCOMPARE(testsupport::readFile("Help.scv"), before);
+        return;
+    }
+    QVERIFY2(s.ok(), s.message().c_str());
+    QCOMPARE(testsupport::readFile("Help.scv"), after);
+    QCOMPARE(countRecords("Help.scv").count, 2ull);
 }
 
 void TestDocument::changes_data()
