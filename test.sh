@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test headless; exits non-zero on any failure.
+# Then builds everything again in build-asan/ with AddressSanitizer and UndefinedBehaviorSanitizer
+# and runs every test there too; any sanitizer report fails that test.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=scripts/packages.sh
@@ -8,9 +10,13 @@ source "$here/scripts/packages.sh"
 scrivane_install_missing "${scrivane_build_packages[@]}" "${scrivane_run_packages[@]}" \
     "${scrivane_test_packages[@]}"
 
+jobs="$(nproc)"
+banner() { printf '\n==== %s ====\n' "$*"; }
+
+banner "Normal build (build-test/)"
 build="$here/build-test"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build"
+cmake --build "$build" --parallel "$jobs"
 
 # A bounded run of the RTF reader's fuzz target, where clang and its fuzzing runtime are
 # installed. It runs before the tests so that their summary closes the output.
@@ -18,6 +24,7 @@ fuzz_status=0
 if command -v clang++ >/dev/null \
     && [ -f "$(clang++ --print-runtime-dir)/libclang_rt.fuzzer-x86_64.a" ]; then
     # Its progress lines run to thousands: they go to a log, and only the end is shown.
+    banner "Fuzzing the RTF reader (build-fuzz/)"
     mkdir -p "$here/build-fuzz"
     fuzz_log="$here/build-fuzz/fuzz.log"
     echo "Fuzzing the RTF reader for ${SCRIVANE_FUZZ_SECONDS:-60} s (log: $fuzz_log) ..."
@@ -29,10 +36,47 @@ else
 fi
 
 export QT_QPA_PLATFORM=offscreen
+banner "Tests of the normal build (build-test/)"
 test_status=0
-(cd "$build" && ctest --output-on-failure -j "$(nproc)") || test_status=$?
-if [ "$fuzz_status" -ne 0 ]; then
-    echo "The fuzz run failed (status $fuzz_status); see above." >&2
-    exit 1
+(cd "$build" && ctest --output-on-failure -j "$jobs") || test_status=$?
+
+# The sanitizer build. -O1 rather than Debug's -O0, as ASan advises: its checks make -O0 code
+# several times slower, and -O1 still keeps reports exact. -g1 keeps the file and line of every
+# frame in a report but leaves out the variable information, which is most of the debug info that
+# Qt's headers make the compiler and linker write. No NDEBUG: asserts stay on.
+banner "Sanitizer build (build-asan/: ASan + UBSan)"
+asan="$here/build-asan"
+asan_build_status=0
+cmake -S "$here" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCRIVANE_SANITIZE=ON \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" >/dev/null
+cmake --build "$asan" --parallel "$jobs" || asan_build_status=$?
+
+asan_test_status=0
+if [ "$asan_build_status" -eq 0 ]; then
+    banner "Tests of the sanitizer build (build-asan/)"
+    # Any report ends the process with an error, so the test fails; the report is in its output.
+    export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=1"
+    export LSAN_OPTIONS="suppressions=$here/tests/sanitizer/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    # The report already holds the stack; QtTest's own gdb dump after the abort only adds noise.
+    export QTEST_DISABLE_STACK_DUMP=1
+    (cd "$asan" && ctest --output-on-failure -j "$jobs") || asan_test_status=$?
 fi
-exit "$test_status"
+
+status=0
+if [ "$fuzz_status" -ne 0 ]; then
+    echo "FAILED: the fuzz run (status $fuzz_status, build-fuzz/); see its log above." >&2
+    status=1
+fi
+if [ "$test_status" -ne 0 ]; then
+    echo "FAILED: tests of the normal build (build-test/); see their summary above." >&2
+    status=1
+fi
+if [ "$asan_build_status" -ne 0 ]; then
+    echo "FAILED: the sanitizer build (build-asan/) did not compile; see above." >&2
+    status=1
+elif [ "$asan_test_status" -ne 0 ]; then
+    echo "FAILED: tests of the sanitizer build (build-asan/); see the summary above." >&2
+    status=1
+fi
+exit "$status"
