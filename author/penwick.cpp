@@ -131,13 +131,16 @@ void Penwick::FillQty()
     {
         storage::DocumentReader reader(documentPath());
         storage::TopicRecord record;
+        QStringList lines;
         // At most one line per record read; a damaged record ends the fill.
         while (reader.next(record, storage::RecordParts::Heading) == storage::ReadStatus::Record) {
-            appendContentsLine(record);
+            lines.append(shown(storage::contentsLine(record)));
             Level = record.level;
             TopicName = record.name;
             TopicText = record.text;
         }
+        // One insertion: the list then lays out once, not once per line.
+        List1->appendLines(lines);
     }
     {
         storage::DocumentReader reader(documentPath());
@@ -159,10 +162,11 @@ void Penwick::UpdateDisplay()
     {
         storage::DocumentReader reader(documentPath());
         storage::TopicRecord record;
-        while (reader.next(record, storage::RecordParts::Heading) == storage::ReadStatus::Record) {
-            appendContentsLine(record);
-            ++lines;
-        }
+        QStringList contents;
+        while (reader.next(record, storage::RecordParts::Heading) == storage::ReadStatus::Record)
+            contents.append(shown(storage::contentsLine(record)));
+        lines = std::uint64_t(contents.size());
+        List1->appendLines(contents);
     }
     LabelsSaved->setText(QString::number(RecordCount));
     const bool selectable = SelectedNumber >= 1 && SelectedNumber <= lines;
@@ -205,11 +209,6 @@ void Penwick::ExitCmd_Click()
 void Penwick::setGetStartedVisibility()
 {
     GetStartedText->setVisible(RecordCount == 0);
-}
-
-void Penwick::appendContentsLine(const storage::TopicRecord &record)
-{
-    List1->appendLine(shown(storage::contentsLine(record)));
 }
 
 bool Penwick::readIntoRecordBuffer(std::uint64_t number)

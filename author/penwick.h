@@ -127,7 +127,6 @@ private:
     // Forgets the previous document's edit and selection when another document became current.
     void leavePreviousDocument();
     void setGetStartedVisibility();
-    void appendContentsLine(const storage::TopicRecord &record);
     void clearList1();
     // Reads record number of the document into the record buffer (Level, TopicName,
     // TopicText); ScanCounter ends at the last record read. False when it is not there.

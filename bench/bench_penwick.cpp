@@ -1,119 +1,142 @@
-// Times of the authoring window on large documents: start-up, a topic choice and saves.
-//   bench_penwick [FOLDER]   makes its documents in FOLDER (default: a temporary folder)
+// Times of the authoring window on one document, for bench/run.sh: start-up, the choice of a
+// topic, a save that appends a topic, a save after Edit (a rewrite) and Move Down (a rewrite);
+// then what the targets allow for besides (an empty window's start-up, the display of the shown
+// topics on their own, writing the saved topic's RTF) and the process's peak memory. Prints
+// "result NAME VALUE" lines, times in milliseconds. The document is changed.
+//   bench_penwick FOLDER TOPIC   FOLDER holds the document as Help.scv
 // Hand-run; not in ctest.
 
-#include "author/penwick.h"
-#include "reader/message_boxes.h"
-#include "richtext/rich_text_box.h"
+#include "window_bench.h"
 
+#include "author/penwick.h"
+#include "reader/click_list.h"
+#include "richtext/rich_text_box.h"
+#include "richtext/rtf_writer.h"
+
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTextDocument>
 
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 
 namespace {
 
-class CountingBoxes final : public MessageBoxes
+double startWindow(MessageBoxes &boxes, std::unique_ptr<Penwick> &window)
 {
-public:
-    int show(QWidget *, const QString &text, int, const QString &) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return Ok;
-    }
-};
-
-QByteArray topicText(int number, qsizetype size)
-{
-    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Verdana;}}\\f0\\fs20 Topic "
-        + QByteArray::number(number) + ".\\par\r\n";
-    const QByteArray line = "Some words of the topic text, \\b bold\\b0  and plain.\\par\r\n";
-    while (rtf.size() + line.size() + 1 < size)
-        rtf += line;
-    return rtf + '}';
-}
-
-bool makeDocument(const QString &name, int topics, qsizetype textSize)
-{
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    for (int i = 1; i <= topics; ++i) {
-        const QByteArray record = "\"" + QByteArray::number(i % 3) + "\",\"Topic "
-            + QByteArray::number(i) + "\",\"" + topicText(i, textSize) + "\"\r\n";
-        if (file.write(record) != record.size())
-            return false;
-    }
-    return true;
-}
-
-double ms(QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-void measure(const char *label, int topics, qsizetype textSize)
-{
-    QFile::remove("Help.scv");
-    if (!makeDocument("Help.scv", topics, textSize)) {
-        std::fprintf(stderr, "cannot write the document\n");
-        return;
-    }
-    CountingBoxes boxes;
     QElapsedTimer timer;
     timer.start();
-    auto window = std::make_unique<Penwick>(boxes);
-    const double startUp = ms(timer);
+    window = std::make_unique<Penwick>(boxes);
+    window->show();
+    QApplication::processEvents();
+    return bench::ms(timer);
+}
 
-    timer.restart();
-    window->setList1Index(topics - 1);
-    const double choiceLast = ms(timer);
-    timer.restart();
-    window->setList1Index(topics / 2);
-    const double choiceMiddle = ms(timer);
+// On an empty folder Penwick starts a new, empty Help.scv.
+double emptyWindowMs()
+{
+    QTemporaryDir empty;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(empty.path());
+    bench::SilentBoxes boxes;
+    std::unique_ptr<Penwick> window;
+    const double elapsed = startWindow(boxes, window);
+    window.reset();
+    QDir::setCurrent(before);
+    return elapsed;
+}
 
-    window->NewTopicTxt->setText(QStringLiteral("Added"));
-    window->Add->setTextRTF(topicText(0, textSize));
-    timer.restart();
-    window->SaveCmd_Click();
-    const double append = ms(timer);
+double timed(const std::function<void()> &action)
+{
+    QElapsedTimer timer;
+    timer.start();
+    action();
+    QApplication::processEvents();
+    return bench::ms(timer);
+}
 
-    window->setList1Index(topics / 2);
-    window->EditCmd_Click();
-    timer.restart();
-    window->SaveCmd_Click();
-    const double replace = ms(timer);
-
-    window->setList1Index(topics / 2);
-    timer.restart();
-    window->DownCmd_Click();
-    const double moveDown = ms(timer);
-
-    std::printf("%s: %d topics, file %lld bytes\n", label, int(window->RecordCount),
-        static_cast<long long>(QFile("Help.scv").size()));
-    std::printf("  start-up %.0f ms; choice of the last topic %.0f ms, of the middle one %.0f ms\n",
-        startUp, choiceLast, choiceMiddle);
-    std::printf("  save (append) %.0f ms; save (edit, rewrite) %.0f ms; Move Down %.0f ms\n",
-        append, replace, moveDown);
+double writeMs(const std::string &rtf)
+{
+    QTextDocument document;
+    (void)richtext::RtfReader::read(QByteArrayView(rtf.data(), qsizetype(rtf.size())), &document);
+    QElapsedTimer timer;
+    timer.start();
+    const QByteArray written = richtext::RtfWriter::write(document);
+    return written.isEmpty() ? -1 : bench::ms(timer);
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: bench_penwick FOLDER TOPIC\n");
+        return 2;
+    }
     QApplication app(argc, argv);
-    QTemporaryDir temporary;
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temporary.path();
-    if (!QDir::setCurrent(folder)) {
-        std::fprintf(stderr, "cannot enter %s\n", qPrintable(folder));
+    const int topic = std::atoi(argv[2]);
+
+    emptyWindowMs(); // pays for Qt's own start: fonts, styles
+    const double emptyStartUp = emptyWindowMs();
+    if (!QDir::setCurrent(QString::fromLocal8Bit(argv[1]))) {
+        std::fprintf(stderr, "bench_penwick: cannot enter %s\n", argv[1]);
         return 1;
     }
-    measure("10,000 small topics", 10000, 600);
-    measure("300 topics of 700 KB", 300, 700000);
+    const std::string path = "Help.scv";
+    const std::string addedRtf = bench::topicRtf(path, 1);
+    const std::string chosenRtf = bench::topicRtf(path, std::uint64_t(topic));
+    if (addedRtf.empty() || chosenRtf.empty()) {
+        std::fprintf(stderr, "bench_penwick: cannot read topics 1 and %d of Help.scv\n", topic);
+        return 1;
+    }
+
+    bench::ReportingBoxes boxes;
+    std::unique_ptr<Penwick> window;
+    const double startUp = startWindow(boxes, window);
+    const auto records = window->RecordCount;
+
+    const double choice = timed([&] { window->setList1Index(topic - 1); });
+    const bool chosenShown = !window->RichTextBox1->Text().isEmpty();
+
+    window->NewTopicTxt->setText(QStringLiteral("Added"));
+    window->Add->setTextRTF(QByteArrayView(addedRtf.data(), qsizetype(addedRtf.size())));
+    const double append = timed([&] { window->SaveCmd_Click(); });
+    const bool appended = window->RecordCount == records + 1;
+
+    const int middle = int(records / 2);
+    window->setList1Index(middle);
+    window->EditCmd_Click();
+    const double replace = timed([&] { window->SaveCmd_Click(); });
+    const bool replaced = window->RecordCount == records + 1 && !window->EditFlag;
+
+    window->setList1Index(middle);
+    const double moveDown = timed([&] { window->DownCmd_Click(); });
+    const bool moved = window->List1->currentRow() == middle + 1;
+    const long peak = bench::peakRssKib();
+    const int width = window->RichTextBox1->viewport()->width();
+    window.reset();
+
+    if (!chosenShown || !appended || !replaced || !moved || boxes.shown() > 0) {
+        std::fprintf(stderr,
+            "bench_penwick: a step failed (shown %d, appended %d, replaced %d, "
+            "moved %d)\n",
+            chosenShown, appended, replaced, moved);
+        return 1;
+    }
+    bench::result("startup", startUp);
+    bench::result("choice", choice);
+    bench::result("append", append);
+    bench::result("replace", replace);
+    bench::result("move_down", moveDown);
+    bench::result("empty_startup", emptyStartUp);
+    bench::result("display_first", bench::displayMs(addedRtf, width));
+    bench::result("display_choice", bench::displayMs(chosenRtf, width));
+    bench::result("write_added", writeMs(addedRtf));
+    bench::result("peak_rss", double(peak));
     return 0;
 }

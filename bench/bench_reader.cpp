@@ -1,148 +1,152 @@
-// Times of the reader window on large documents, next to scvtool on the same file:
-// start-up to a shown first topic, a choice of the last topic, a search and showing its hit.
-//   bench_reader [FOLDER]   makes its documents in FOLDER (default: a temporary folder)
+// Times of the reader window on one document, for bench/run.sh: start-up to the first topic
+// shown, the choice of a topic, a search and showing its first hit; then what the targets allow
+// for besides (an empty window's start-up, the display of each shown topic on its own) and the
+// process's peak memory. Prints "result NAME VALUE" lines, times in milliseconds.
+//   bench_reader FOLDER TOPIC WORD   FOLDER holds the document as its only .scv file
+//   bench_reader display FILE TOPIC  only shows that topic in a display of its own, laid out
+//                                    whole, and prints the peak memory: what one topic costs
 // Hand-run; not in ctest.
 
+#include "window_bench.h"
+
 #include "reader/click_list.h"
-#include "reader/message_boxes.h"
 #include "reader/reader_window.h"
 #include "richtext/rich_text_box.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QProcess>
 #include <QTemporaryDir>
+#include <QTextDocument>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <string_view>
 
 namespace {
 
-class PrintingBoxes final : public MessageBoxes
+// Built, shown and painted once; the time it took.
+double startWindow(MessageBoxes &boxes, std::unique_ptr<ReaderWindow> &window)
 {
-public:
-    int show(QWidget *, const QString &text, int, const QString &) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return Ok;
-    }
-};
-
-QByteArray topicText(int number, qsizetype size)
-{
-    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Verdana;}}\\f0\\fs20 Topic "
-        + QByteArray::number(number) + ".\\par\r\n";
-    const QByteArray line = "Some words of the topic text, \\b bold\\b0  and plain.\\par\r\n";
-    while (rtf.size() + line.size() + 1 < size)
-        rtf += line;
-    return rtf + '}';
-}
-
-bool makeDocument(const QString &name, int topics, qsizetype textSize)
-{
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    for (int i = 1; i <= topics; ++i) {
-        const QByteArray record = "\"" + QByteArray::number(i % 3) + "\",\"Topic "
-            + QByteArray::number(i) + "\",\"" + topicText(i, textSize) + "\"\r\n";
-        if (file.write(record) != record.size())
-            return false;
-    }
-    return true;
-}
-
-double ms(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-// scvtool's run time, process start included; negative when it failed.
-double scvtool(const QStringList &arguments)
-{
-    QProcess process;
-    process.setStandardOutputFile(QProcess::nullDevice());
     QElapsedTimer timer;
     timer.start();
-    process.start(QStringLiteral(SCVTOOL_PATH), arguments);
-    if (!process.waitForFinished(600000) || process.exitCode() != 0)
-        return -1;
-    return ms(timer);
-}
-
-void measure(const char *label, int topics, qsizetype textSize)
-{
-    const QString name = QStringLiteral("Bench.scv");
-    QFile::remove(name);
-    if (!makeDocument(name, topics, textSize)) {
-        std::fprintf(stderr, "cannot write the document\n");
-        return;
-    }
-    // The word is in the last topic only.
-    const QString word = QStringLiteral("Topic %1.").arg(topics);
-
-    PrintingBoxes boxes;
-    QElapsedTimer timer;
-    timer.start();
-    auto window = std::make_unique<ReaderWindow>(ReaderKind::Leafwick, boxes);
+    window = std::make_unique<ReaderWindow>(ReaderKind::Leafwick, boxes);
     window->show();
     QApplication::processEvents();
-    const double startUp = ms(timer);
+    return bench::ms(timer);
+}
 
-    timer.restart();
-    window->setList1Index(topics - 1);
-    QApplication::processEvents();
-    const double choiceLast = ms(timer);
-    const bool lastShown = window->RichTextBox1->Text().startsWith(word);
-
-    window->Text1->setText(word);
-    timer.restart();
-    window->ListTopicsCmd_Click();
-    const double search = ms(timer);
-    const int hits = window->List2->count();
-    timer.restart();
-    window->setList2Index(0);
-    QApplication::processEvents();
-    const double showHit = ms(timer);
-
-    const QString last = QString::number(topics);
-    const double toolCount = scvtool({QStringLiteral("count"), name});
-    const double toolList = scvtool({QStringLiteral("list"), name});
-    const double toolShow = scvtool({QStringLiteral("show"), name, last});
-    const double toolShowText =
-        scvtool({QStringLiteral("show"), name, last, QStringLiteral("--text")});
-    const double toolSearch = scvtool({QStringLiteral("search"), name, word});
-
-    std::printf("%s: %d topics, file %lld bytes\n", label, int(window->RecordCount),
-        static_cast<long long>(QFile(name).size()));
-    std::printf("  reader: start-up to the first topic shown %.0f ms; choice of the last topic "
-                "%.0f ms (%s); search %.0f ms (%d hit); showing the hit %.0f ms\n",
-        startUp, choiceLast, lastShown ? "shown" : "NOT shown", search, hits, showHit);
-    std::printf("  scvtool: count %.0f ms; list %.0f ms; show last %.0f ms; show last --text "
-                "%.0f ms; search %.0f ms\n",
-        toolCount, toolList, toolShow, toolShowText, toolSearch);
+// Start-up on an empty folder warns that there is no document; that is expected here.
+double emptyWindowMs()
+{
+    QTemporaryDir empty;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(empty.path());
+    bench::SilentBoxes boxes;
+    std::unique_ptr<ReaderWindow> window;
+    const double elapsed = startWindow(boxes, window);
     window.reset();
-    QFile::remove(name);
+    QDir::setCurrent(before);
+    return elapsed;
+}
+
+// A display like the reader's, 800 pixels wide, showing the one topic laid out whole.
+int displayOnly(const char *file, std::uint64_t topic)
+{
+    const std::string rtf = bench::topicRtf(file, topic);
+    if (rtf.empty()) {
+        std::fprintf(stderr, "bench_reader: cannot read topic %llu of %s\n",
+            static_cast<unsigned long long>(topic), file);
+        return 1;
+    }
+    richtext::RichTextBox display;
+    display.setReadOnly(true);
+    display.resize(800, 600);
+    display.show();
+    display.setTextRTF(QByteArrayView(rtf.data(), qsizetype(rtf.size())));
+    QApplication::processEvents();
+    display.document()->documentLayout()->documentSize();
+    bench::result("peak_rss", double(bench::peakRssKib()));
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: bench_reader FOLDER TOPIC WORD\n");
+        return 2;
+    }
     QApplication app(argc, argv);
-    QTemporaryDir temporary;
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temporary.path();
-    if (!QDir::setCurrent(folder)) {
-        std::fprintf(stderr, "cannot enter %s\n", qPrintable(folder));
+    if (std::string_view(argv[1]) == "display")
+        return displayOnly(argv[2], std::strtoull(argv[3], nullptr, 10));
+    const int topic = std::atoi(argv[2]);
+    const QString word = QString::fromLocal8Bit(argv[3]);
+
+    emptyWindowMs(); // pays for Qt's own start: fonts, styles
+    const double emptyStartUp = emptyWindowMs();
+    if (!QDir::setCurrent(QString::fromLocal8Bit(argv[1]))) {
+        std::fprintf(stderr, "bench_reader: cannot enter %s\n", argv[1]);
         return 1;
     }
-    // The first window of a run also pays for Qt's start (fonts, styles); the second does not.
-    measure("10,000 small topics, first window", 10000, 600);
-    measure("10,000 small topics", 10000, 600);
-    measure("300 topics of 700 KB", 300, 700000);
+
+    bench::ReportingBoxes boxes;
+    std::unique_ptr<ReaderWindow> window;
+    const double startUp = startWindow(boxes, window);
+    const std::string path = QFile::encodeName(window->ReaderHelpFileName).toStdString();
+
+    QElapsedTimer timer;
+    timer.start();
+    window->setList1Index(topic - 1);
+    QApplication::processEvents();
+    const double choice = bench::ms(timer);
+    // The part of the topic below the visible one may be laid out later, between events.
+    window->RichTextBox1->document()->documentLayout()->documentSize();
+    const double choiceWhole = bench::ms(timer);
+    const QString shownText = window->RichTextBox1->Text();
+
+    window->Text1->setText(word);
+    timer.restart();
+    window->ListTopicsCmd_Click();
+    const double search = bench::ms(timer);
+    const int hits = window->List2->count();
+    const std::uint64_t firstHit = window->HitRecords.empty() ? 0 : window->HitRecords.front();
+
+    timer.restart();
+    window->setList2Index(0);
+    QApplication::processEvents();
+    const double hit = bench::ms(timer);
+    const bool hitShown = window->RichTextBox1->Text().contains(word);
+    const long peak = bench::peakRssKib();
+    const int width = window->RichTextBox1->viewport()->width();
+    window.reset();
+
+    const std::string chosenRtf = bench::topicRtf(path, std::uint64_t(topic));
+    if (shownText.isEmpty() || chosenRtf.empty()) {
+        std::fprintf(stderr, "bench_reader: topic %d was not shown\n", topic);
+        return 1;
+    }
+    if (!hitShown) {
+        std::fprintf(stderr, "bench_reader: the first hit does not show the word\n");
+        return 1;
+    }
+    if (boxes.shown() > 0)
+        return 1;
+
+    bench::result("startup", startUp);
+    bench::result("choice", choice);
+    bench::result("choice_whole", choiceWhole);
+    bench::result("search", search);
+    bench::result("hit", hit);
+    bench::result("hits", hits);
+    bench::result("first_hit", double(firstHit));
+    bench::result("empty_startup", emptyStartUp);
+    bench::result("display_first", bench::displayMs(bench::topicRtf(path, 1), width));
+    bench::result("display_choice", bench::displayMs(chosenRtf, width));
+    bench::result("display_hit", bench::displayMs(bench::topicRtf(path, firstHit), width));
+    bench::result("peak_rss", double(peak));
     return 0;
 }

@@ -1,5 +1,6 @@
 // Times RtfWriter::write on a large topic: reads the sample once, writes it many times and
-// prints the output rate. Hand-run; not in ctest.
+// prints the output rate, next to Qt's own QTextDocument::toHtml of the same document.
+// Hand-run; not in ctest.
 //   bench_rtf_writer [FILE [REPETITIONS]]
 
 #include "richtext/rtf_reader.h"
@@ -46,5 +47,15 @@ int main(int argc, char **argv)
         static_cast<long long>(outputBytes), repetitions, seconds);
     std::printf("%.1f ms per write, %.1f MB/s of output\n", seconds * 1000 / repetitions,
         megabytes / seconds);
+
+    (void)document.toHtml();
+    timer.restart();
+    for (int i = 0; i < repetitions; ++i)
+        (void)document.toHtml();
+    const double htmlSeconds = timer.nsecsElapsed() / 1e9;
+    std::printf("Qt's toHtml: %.1f ms per write\n", htmlSeconds * 1000 / repetitions);
+    // For bench/run.sh.
+    std::printf("result rtf %.1f\nresult html %.1f\n", seconds * 1000 / repetitions,
+        htmlSeconds * 1000 / repetitions);
     return 0;
 }

@@ -3,12 +3,16 @@
 //   bench_storage headings FILE         reads every level and name, as a contents list does
 //   bench_storage rewrite FILE N        replaces record N through rewriteDocument; run it in
 //                                       the document's folder, where Help.tmp is made
+//   bench_storage append FILE           appends a copy of record 1 through appendRecord, as a
+//                                       save of a new topic does
 //   bench_storage peak-memory CMD ...   runs CMD, its stdout thrown away, and prints its
 //                                       largest resident set in KiB
 
+#include "storage/document.h"
 #include "storage/record_reader.h"
 #include "storage/rewrite.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -33,14 +37,18 @@ int scan(const std::string &path, storage::RecordParts parts)
     storage::DocumentReader reader(path);
     storage::TopicRecord record;
     std::uint64_t textBytes = 0;
+    std::uint64_t largest = 0;
     storage::ReadStatus read;
-    while ((read = reader.next(record, parts)) == storage::ReadStatus::Record)
-        textBytes += record.text.text().size() + record.name.text().size();
+    while ((read = reader.next(record, parts)) == storage::ReadStatus::Record) {
+        const std::uint64_t bytes = record.text.text().size() + record.name.text().size();
+        textBytes += bytes;
+        largest = std::max(largest, bytes);
+    }
     if (read == storage::ReadStatus::Error)
         return fail(reader.status().message());
-    std::printf("%llu records, %llu bytes kept\n",
+    std::printf("%llu records, %llu bytes kept, the largest record %llu bytes\n",
         static_cast<unsigned long long>(reader.recordsRead()),
-        static_cast<unsigned long long>(textBytes));
+        static_cast<unsigned long long>(textBytes), static_cast<unsigned long long>(largest));
     return 0;
 }
 
@@ -59,6 +67,17 @@ int rewrite(const std::string &path, const char *numberText)
     if (result.changes != 1)
         return fail("the document has no record " + std::string(numberText));
     std::printf("%llu records written\n", static_cast<unsigned long long>(result.recordsWritten));
+    return 0;
+}
+
+int append(const std::string &path)
+{
+    storage::DocumentReader reader(path);
+    storage::TopicRecord record;
+    if (reader.readRecord(1, record) != storage::ReadStatus::Record)
+        return fail("cannot read record 1 of " + path);
+    if (const storage::Status status = storage::appendRecord(path, record); !status.ok())
+        return fail(status.message());
     return 0;
 }
 
@@ -97,8 +116,11 @@ int main(int argc, char *argv[])
         return scan(argv[2], storage::RecordParts::Heading);
     if (what == "rewrite" && argc == 4)
         return rewrite(argv[2], argv[3]);
+    if (what == "append" && argc == 3)
+        return append(argv[2]);
     if (what == "peak-memory" && argc > 2)
         return peakMemory(argv + 2);
-    return fail(
-        "usage: bench_storage scan FILE | headings FILE | rewrite FILE N | peak-memory COMMAND...");
+    return fail("usage: bench_storage scan FILE | headings FILE | rewrite FILE N | append FILE | "
+                "peak-memory "
+                "COMMAND...");
 }

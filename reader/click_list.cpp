@@ -3,6 +3,9 @@
 ClickList::ClickList(QWidget *parent)
     : QListWidget(parent)
 {
+    // Every line is one line of text in the list's font: the view then measures one line, not
+    // each of thousands of topics whenever it lays itself out.
+    setUniformItemSizes(true);
     // Qt reports its own selection changes too, for lines added or cleared from code; only a
     // user's choice counts here, and setListIndex emits for itself.
     connect(this, &QListWidget::currentRowChanged, this, [this](int row) {

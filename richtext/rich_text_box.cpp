@@ -139,14 +139,27 @@ QByteArray RichTextBox::TextRTF() const
 
 RtfReadReport RichTextBox::setTextRTF(QByteArrayView rtf)
 {
+    // Emptied first, so that the previous content is not laid out again on its way out (after
+    // a font change, say), and the cursor is at the start.
+    clear();
     RtfReadReport report;
-    if (rtf.isEmpty())
-        clear();
-    else
-        report = RtfReader::read(rtf, document());
+    if (!rtf.isEmpty()) {
+        // Imported into a laid-out document, a topic would be laid out whole before it shows.
+        // With a null page size the layout ignores the import; restoring the size then lays
+        // out the visible start at once and the rest between events, as for a new document.
+        // The box holds no cursor meanwhile: one moved or stretched to the end by the
+        // insertion would have the layout reach there at once when it is replaced.
+        QTextDocument *shown = document();
+        const QSizeF pageSize = shown->pageSize();
+        setTextCursor(QTextCursor());
+        shown->setPageSize(QSizeF(0, 0));
+        report = RtfReader::read(rtf, shown);
+        shown->setPageSize(pageSize);
+        setTextCursor(QTextCursor(shown));
+    }
     // Loading a topic is not an edit the user could undo into the previous topic.
     document()->clearUndoRedoStacks();
-    moveCursor(QTextCursor::Start);
+    // The cursor is at the start already; moveCursor(Start) would lay out the whole content.
     ensureCursorVisible();
     return report;
 }

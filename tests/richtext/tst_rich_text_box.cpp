@@ -13,6 +13,7 @@
 #include <QPageLayout>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -143,6 +144,8 @@ private Q_SLOTS:
     void roundTrip();
     void emptying_data();
     void emptying();
+    void replacing_data();
+    void replacing();
     void textEmptiness_data();
     void textEmptiness();
     void baseFont_data();
@@ -246,6 +249,59 @@ void TestRichTextBox::emptying()
     RichTextBox again;
     again.setTextRTF(box.TextRTF());
     QCOMPARE(again.Text(), QString());
+}
+
+void TestRichTextBox::replacing_data()
+{
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("selectToEnd");
+    QTest::newRow("display, scrolled to the end") << true << false;
+    QTest::newRow("display, the end selected") << true << true;
+    QTest::newRow("editable box, scrolled to the end") << false << false;
+    QTest::newRow("editable box, the end selected") << false << true;
+}
+
+// A topic replacing a long one that was scrolled or selected to its end shows from its start,
+// with the cursor there, nothing selected and nothing to undo; typing then goes in at the start
+// and moves the cursor on.
+void TestRichTextBox::replacing()
+{
+    QFETCH(bool, readOnly);
+    QFETCH(bool, selectToEnd);
+    QByteArray body;
+    for (int line = 1; line <= 400; ++line)
+        body += "Line " + QByteArray::number(line) + " of a long {\\b topic}.\\par ";
+    RichTextBox box;
+    box.setReadOnly(readOnly);
+    box.resize(300, 200);
+    box.show();
+    box.setTextRTF(rtfDocument("Old " + body));
+    QApplication::processEvents();
+    const int end = box.document()->characterCount() - 1;
+    if (selectToEnd)
+        select(box, end - 10, end);
+    else
+        box.moveCursor(QTextCursor::End);
+    box.ensureCursorVisible();
+    QVERIFY(box.verticalScrollBar()->value() > 0);
+
+    box.setTextRTF(rtfDocument("New " + body));
+    QApplication::processEvents();
+    QVERIFY(box.Text().startsWith(QStringLiteral("New Line 1 of a long topic.")));
+    QVERIFY(box.Text().contains(QStringLiteral("Line 400 of a long topic.")));
+    QCOMPARE(box.textCursor().position(), 0);
+    QVERIFY(!box.textCursor().hasSelection());
+    QCOMPARE(box.verticalScrollBar()->value(), 0);
+    QVERIFY(!box.document()->isUndoAvailable());
+    // Laid out to its end once asked, at the box's width.
+    QVERIFY(box.document()->size().height() > box.viewport()->height());
+
+    if (!readOnly) {
+        box.setFocus();
+        QTest::keyClicks(&box, QStringLiteral("AB"));
+        QVERIFY(box.Text().startsWith(QStringLiteral("ABNew Line 1")));
+        QCOMPARE(box.textCursor().position(), 2);
+    }
 }
 
 void TestRichTextBox::textEmptiness_data()

@@ -1,0 +1,63 @@
+#include "window_bench.h"
+
+#include "richtext/rtf_reader.h"
+#include "storage/record_reader.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QTextDocument>
+
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace bench {
+
+int ReportingBoxes::show(QWidget *, const QString &text, int, const QString &)
+{
+    ++m_shown;
+    std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    return Ok;
+}
+
+double ms(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void result(const char *name, double value)
+{
+    std::printf("result %s %.1f\n", name, value);
+}
+
+long peakRssKib()
+{
+    struct rusage usage;
+    if (::getrusage(RUSAGE_SELF, &usage) != 0)
+        return -1;
+    return usage.ru_maxrss;
+}
+
+std::string topicRtf(const std::string &path, std::uint64_t number)
+{
+    storage::DocumentReader reader(path);
+    storage::TopicRecord record;
+    if (reader.readRecord(number, record) != storage::ReadStatus::Record)
+        return {};
+    return record.text.text();
+}
+
+double displayMs(const std::string &rtf, int width)
+{
+    QTextDocument document;
+    QElapsedTimer timer;
+    timer.start();
+    const richtext::RtfReadReport report =
+        richtext::RtfReader::read(QByteArrayView(rtf.data(), qsizetype(rtf.size())), &document);
+    document.setTextWidth(width);
+    document.documentLayout()->documentSize();
+    const double elapsed = ms(timer);
+    if (!report.problem.isEmpty())
+        std::fprintf(stderr, "the RTF reader reported: %s\n", qPrintable(report.problem));
+    return elapsed;
+}
+
+} // namespace bench
