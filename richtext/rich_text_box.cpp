@@ -128,13 +128,18 @@ RichTextBox::RichTextBox(QWidget *parent)
     const QFont font = baseFace(this->font());
     setFont(font);
     document()->setDefaultFont(font);
+    connect(document(), &QTextDocument::contentsChanged, this, [this] { m_written.reset(); });
 }
 
 RichTextBox::~RichTextBox() = default;
 
 QByteArray RichTextBox::TextRTF() const
 {
-    return RtfWriter::write(*document());
+    const QTextDocument *shown = document();
+    if (m_written && m_written->document == shown && m_written->defaultFont == shown->defaultFont())
+        return m_written->rtf;
+    m_written = WrittenRtf {shown, shown->defaultFont(), RtfWriter::write(*shown)};
+    return m_written->rtf;
 }
 
 RtfReadReport RichTextBox::setTextRTF(QByteArrayView rtf)

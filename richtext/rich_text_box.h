@@ -4,11 +4,13 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFont>
 #include <QString>
 #include <QTextEdit>
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 class QPrinter;
 
@@ -93,6 +95,15 @@ private:
 
     std::unique_ptr<DesktopLinkOpener> m_desktopOpener;
     LinkOpener *m_linkOpener = nullptr;
+    // TextRTF of the content as it was last written out; a save asks for it several times, and
+    // a large topic takes a while to write. Dropped whenever the content changes.
+    struct WrittenRtf
+    {
+        const QTextDocument *document = nullptr;
+        QFont defaultFont;
+        QByteArray rtf;
+    };
+    mutable std::optional<WrittenRtf> m_written;
     QString m_pressedAnchor;
     QPoint m_pressPoint;
 };

@@ -3,6 +3,7 @@
 #include "author/launcher.h"
 #include "author/penwick.h"
 #include "reader/message_boxes.h"
+#include "tests/support/window_test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,17 +18,6 @@
 #include <sys/wait.h>
 
 namespace {
-
-class RecordingBoxes final : public MessageBoxes
-{
-public:
-    int show(QWidget *, const QString &text, int, const QString &) override
-    {
-        shown << text;
-        return Ok;
-    }
-    QStringList shown;
-};
 
 // The titles of the X server's windows, as xwininfo lists them.
 QString windowTree()
@@ -76,7 +66,7 @@ private Q_SLOTS:
         }
         qputenv("PATH", QByteArray(SCRIVANE_BIN_DIR) + ':' + qgetenv("PATH"));
 
-        RecordingBoxes boxes;
+        testsupport::ScriptedBoxes boxes;
         SystemLauncher launcher;
         Penwick w(boxes);
         w.setLauncher(&launcher);
@@ -84,7 +74,7 @@ private Q_SLOTS:
         w.Initialize();
         w.show();
         QTest::mouseClick(w.ReviewCmd, Qt::LeftButton);
-        QVERIFY2(boxes.shown.isEmpty(), qPrintable(boxes.shown.join(QLatin1Char('\n'))));
+        QVERIFY2(boxes.shown.isEmpty(), qPrintable(boxes.texts().join(QLatin1Char('\n'))));
         const qint64 pid = launcher.lastProcessId();
         QVERIFY(pid > 0);
         auto stop = qScopeGuard([pid] { ::kill(pid_t(pid), SIGTERM); });

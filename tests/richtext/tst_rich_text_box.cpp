@@ -4,6 +4,7 @@
 #include "richtext/link_opener.h"
 #include "richtext/rich_text_box.h"
 #include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,6 +22,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+
+#include <functional>
+
+using BoxChange = std::function<void(richtext::RichTextBox &)>;
+Q_DECLARE_METATYPE(BoxChange)
 
 using richtext::RichTextBox;
 
@@ -146,6 +152,8 @@ private Q_SLOTS:
     void emptying();
     void replacing_data();
     void replacing();
+    void rtfFollowsChanges_data();
+    void rtfFollowsChanges();
     void textEmptiness_data();
     void textEmptiness();
     void baseFont_data();
@@ -724,6 +732,50 @@ void TestRichTextBox::printFailure()
     printer.setOutputFileName(dir.filePath("no such folder/topic.pdf"));
     QVERIFY(!box.SelPrint(&printer));
     QVERIFY(!box.SelPrint(nullptr));
+}
+
+// TextRTF keeps what it last wrote only while the content stays as it was: every kind of change
+// must show in the next TextRTF.
+void TestRichTextBox::rtfFollowsChanges_data()
+{
+    using Change = BoxChange;
+    QTest::addColumn<Change>("change");
+    QTest::newRow("typing") << Change([](RichTextBox &box) {
+        box.setFocus();
+        QTest::keyClicks(&box, "more");
+    });
+    QTest::newRow("plain text set") << Change([](RichTextBox &box) { box.setText("Other"); });
+    QTest::newRow("RTF set") << Change(
+        [](RichTextBox &box) { box.setTextRTF("{\\rtf1\\ansi Other.\\par}"); });
+    QTest::newRow("emptied") << Change([](RichTextBox &box) { box.setTextRTF({}); });
+    QTest::newRow("bold on a selection") << Change([](RichTextBox &box) {
+        QTextCursor cursor(box.document());
+        cursor.select(QTextCursor::WordUnderCursor);
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        cursor.mergeCharFormat(bold);
+    });
+    QTest::newRow("base font") << Change([](RichTextBox &box) { box.setBaseFont(14, true); });
+    QTest::newRow("undo") << Change([](RichTextBox &box) {
+        box.setFocus();
+        QTest::keyClicks(&box, "x");
+        (void)box.TextRTF();
+        box.undo();
+    });
+}
+
+void TestRichTextBox::rtfFollowsChanges()
+{
+    QFETCH(BoxChange, change);
+    RichTextBox box;
+    box.setTextRTF("{\\rtf1\\ansi First words.\\par}");
+    box.show();
+    const QByteArray before = box.TextRTF();
+    QCOMPARE(box.TextRTF(), before);
+    change(box);
+    const QByteArray after = box.TextRTF();
+    QCOMPARE(after, richtext::RtfWriter::write(*box.document()));
+    QVERIFY(after != before || QTest::currentDataTag() == QByteArray("undo"));
 }
 
 QTEST_MAIN(TestRichTextBox)

@@ -1,6 +1,7 @@
 // Every sample RTF against the plain text LibreOffice extracts from it.
 
 #include "richtext/rtf_reader.h"
+#include "tests/support/text_support.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -8,6 +9,8 @@
 #include <QtTest>
 
 namespace {
+
+using testsupport::normalisedText;
 
 const QString kSamplesDir = QStringLiteral(SCRIVANE_SHARED_DIR "/rtf-samples");
 
@@ -19,27 +22,6 @@ const QHash<QString, QString> kKnownMismatches = {
 
 // Time allowed for one file; the largest sample takes well under a second.
 constexpr qint64 kMaxMilliseconds = 10000;
-
-// BOM and object replacement characters dropped, white space runs made one blank, trimmed.
-QString normalised(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    bool blank = false;
-    for (QChar c : text) {
-        if (c == QChar::ByteOrderMark || c == QChar::ObjectReplacementCharacter)
-            continue;
-        if (c.isSpace()) {
-            blank = true;
-            continue;
-        }
-        if (blank && !out.isEmpty())
-            out += u' ';
-        blank = false;
-        out += c;
-    }
-    return out;
-}
 
 QByteArray readAll(const QString &path)
 {
@@ -103,7 +85,7 @@ void TestRtfSamples::sample()
     txtPath.replace(QRegularExpression(QStringLiteral("\\.rtf$")), QStringLiteral(".txt"));
     QFile txtFile(txtPath);
     QVERIFY2(txtFile.open(QIODevice::ReadOnly), qPrintable(txtPath));
-    const QString expected = normalised(QString::fromUtf8(txtFile.readAll()));
+    const QString expected = normalisedText(QString::fromUtf8(txtFile.readAll()));
 
     QTextDocument document;
     QElapsedTimer timer;
@@ -113,7 +95,7 @@ void TestRtfSamples::sample()
     QVERIFY(report.wasRtf);
     QVERIFY2(elapsed < kMaxMilliseconds, qPrintable(QString::number(elapsed)));
 
-    const QString actual = normalised(document.toPlainText());
+    const QString actual = normalisedText(document.toPlainText());
     ++m_total;
     if (actual == expected)
         ++m_matching;
