@@ -186,6 +186,8 @@ bench_window_rows() { # kind
             || fail "bench_reader failed on $doc"
         # Penwick changes its document: a fresh copy each run.
         cp "$doc" "penwick-$kind/Help.scv"
+        # Flushed now: otherwise the save's fsync would pay for writing out the whole copy.
+        sync "penwick-$kind/Help.scv"
         "$build/bench/bench_penwick" "penwick-$kind" "$n" >>"penwick-$kind.out" \
             || fail "bench_penwick failed on $doc"
     done
