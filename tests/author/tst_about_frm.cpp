@@ -1,5 +1,6 @@
 #include "author/about_frm.h"
 #include "reader/program_icon.h"
+#include "tests/support/working_folder.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -15,6 +16,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -39,23 +41,15 @@ class TestAboutFrm : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::optional<testsupport::WorkingFolder> m_dir;
 
 private Q_SLOTS:
     void init()
     {
-        m_previousDir = QDir::currentPath();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
+        m_dir.emplace();
         QCoreApplication::setApplicationName(QStringLiteral("Help"));
     }
-    void cleanup()
-    {
-        QDir::setCurrent(m_previousDir);
-        m_dir.reset();
-    }
+    void cleanup() { m_dir.reset(); }
 
     void versionLine_data()
     {

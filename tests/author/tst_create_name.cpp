@@ -3,6 +3,7 @@
 #include "reader/click_list.h"
 #include "reader/message_boxes.h"
 #include "tests/support/window_test_support.h"
+#include "tests/support/working_folder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -25,22 +27,6 @@ using testsupport::readFile;
 using testsupport::ScriptedBoxes;
 using testsupport::Shown;
 using testsupport::writeFile;
-
-QByteArray document(int topics)
-{
-    QByteArray bytes;
-    for (int i = 1; i <= topics; ++i)
-        bytes += "\"0\",\"T" + QByteArray::number(i) + "\",\"{\\rtf1 Topic.}\"\r\n";
-    return bytes;
-}
-
-QStringList listLines(const Penwick &w)
-{
-    QStringList lines;
-    for (int i = 0; i < w.List1->count(); ++i)
-        lines << w.List1->item(i)->text();
-    return lines;
-}
 
 // A NUL or a lone surrogate cannot be typed, only pasted; setText stands for the paste.
 void enterName(CreateName *dialog, const QString &text)
@@ -58,14 +44,13 @@ class TestCreateName : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::optional<testsupport::WorkingFolder> m_dir;
     ScriptedBoxes m_boxes;
 
     // An author window on "Help.scv" with topics T1 and T2.
     std::unique_ptr<Penwick> start()
     {
-        writeFile(QStringLiteral("Help.scv"), document(2));
+        writeFile(QStringLiteral("Help.scv"), testsupport::topicsDocument(2));
         auto w = std::make_unique<Penwick>(m_boxes);
         m_boxes.shown.clear();
         return w;
@@ -80,10 +65,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_previousDir = QDir::currentPath();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
+        m_dir.emplace();
         m_boxes.shown.clear();
     }
     void cleanup()
@@ -94,7 +76,6 @@ private Q_SLOTS:
         while (it.hasNext())
             QFile::setPermissions(
                 it.next(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QDir::setCurrent(m_previousDir);
         m_dir.reset();
     }
 
@@ -120,18 +101,21 @@ private Q_SLOTS:
         QTest::newRow("blanks kept as typed") << " My Help "
                                               << "" << missing << 1 << " My Help .scv"
                                               << "Scrivane  -   My Help ";
-        QTest::newRow("existing document left as it was") << "Old"
-                                                          << "" << document(3) << 1 << "Old.scv"
-                                                          << "Scrivane  -  Old";
+        QTest::newRow("existing document left as it was")
+            << "Old"
+            << "" << testsupport::topicsDocument(3) << 1 << "Old.scv"
+            << "Scrivane  -  Old";
         QTest::newRow("saved twice") << "Twice"
                                      << "" << missing << 2 << "Twice.scv"
                                      << "Scrivane  -  Twice";
-        QTest::newRow("existing document saved twice") << "Old"
-                                                       << "" << document(3) << 2 << "Old.scv"
-                                                       << "Scrivane  -  Old";
-        QTest::newRow("the current document again") << "Help"
-                                                    << "" << document(2) << 1 << "Help.scv"
-                                                    << "Scrivane  -  Help";
+        QTest::newRow("existing document saved twice")
+            << "Old"
+            << "" << testsupport::topicsDocument(3) << 2 << "Old.scv"
+            << "Scrivane  -  Old";
+        QTest::newRow("the current document again")
+            << "Help"
+            << "" << testsupport::topicsDocument(2) << 1 << "Help.scv"
+            << "Scrivane  -  Help";
         QTest::newRow("into an existing folder") << "sub/Manual"
                                                  << "sub" << missing << 1 << "sub/Manual.scv"
                                                  << "Scrivane  -  sub/Manual";
@@ -149,7 +133,7 @@ private Q_SLOTS:
             QVERIFY(QDir().mkdir(folder));
         if (existing != "<missing>" && fileName != QLatin1String("Help.scv"))
             writeFile(fileName, existing);
-        QCOMPARE(listLines(*w), (QStringList {"T1", "T2"}));
+        QCOMPARE(testsupport::lines(w->List1), (QStringList {"T1", "T2"}));
 
         CreateName *dialog = openDialog(*w);
         QVERIFY(dialog);
@@ -160,7 +144,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(fileName), existing == "<missing>" ? QByteArray() : existing);
         QCOMPARE(w->CurrentHelpFileName, fileName);
         QCOMPARE(w->Label2->text(), title);
-        QCOMPARE(listLines(*w), QStringList());
+        QCOMPARE(testsupport::lines(w->List1), QStringList());
         QCOMPARE(w->RecordCount, std::uint64_t(existing.count("\r\n")));
         QVERIFY(m_boxes.shown.isEmpty());
         QVERIFY(dialog->isVisible());
@@ -249,9 +233,9 @@ private Q_SLOTS:
             QVERIFY(!QFileInfo::exists(mustNotExist));
         QCOMPARE(w->CurrentHelpFileName, QStringLiteral("Help.scv"));
         QCOMPARE(w->Label2->text(), QStringLiteral("Scrivane  -  Help"));
-        QCOMPARE(listLines(*w), (QStringList {"T1", "T2"}));
+        QCOMPARE(testsupport::lines(w->List1), (QStringList {"T1", "T2"}));
         QVERIFY(w->EditFlag);
-        QCOMPARE(readFile(QStringLiteral("Help.scv")), document(2));
+        QCOMPARE(readFile(QStringLiteral("Help.scv")), testsupport::topicsDocument(2));
         QVERIFY(dialog->isVisible());
     }
 
@@ -285,7 +269,7 @@ private Q_SLOTS:
         QTRY_COMPARE(w->findChildren<CreateName *>().size(), 1);
         QVERIFY(!QFileInfo::exists(QStringLiteral("Draft.scv")));
         QCOMPARE(w->CurrentHelpFileName, QStringLiteral("Help.scv"));
-        QCOMPARE(listLines(*w), (QStringList {"T1", "T2"}));
+        QCOMPARE(testsupport::lines(w->List1), (QStringList {"T1", "T2"}));
         QVERIFY(m_boxes.shown.isEmpty());
     }
 

@@ -5,6 +5,7 @@
 #include "richtext/rich_text_box.h"
 #include "storage/folder_lock.h"
 #include "tests/support/window_test_support.h"
+#include "tests/support/working_folder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,6 +22,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,14 +32,6 @@ using testsupport::readFile;
 using testsupport::ScriptedBoxes;
 using testsupport::Shown;
 using testsupport::writeFile;
-
-QByteArray document(int topics)
-{
-    QByteArray bytes;
-    for (int i = 1; i <= topics; ++i)
-        bytes += "\"0\",\"T" + QByteArray::number(i) + "\",\"{\\rtf1 Topic.}\"\r\n";
-    return bytes;
-}
 
 // Folder entries by their bytes: "name" an empty file, "dir:name" a folder, "link:name>target"
 // a symbolic link.
@@ -120,14 +114,13 @@ class TestGetHelpFiles : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::optional<testsupport::WorkingFolder> m_dir;
     ScriptedBoxes m_boxes;
 
     // An author window on "Help.scv" with topics T1 and T2, the first one displayed.
     std::unique_ptr<Penwick> start()
     {
-        writeFile(QStringLiteral("Help.scv"), document(2));
+        writeFile(QStringLiteral("Help.scv"), testsupport::topicsDocument(2));
         auto w = std::make_unique<Penwick>(m_boxes);
         m_boxes.shown.clear();
         return w;
@@ -136,10 +129,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_previousDir = QDir::currentPath();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
+        m_dir.emplace();
         m_boxes.shown.clear();
         m_boxes.answers.clear();
     }
@@ -147,7 +137,6 @@ private Q_SLOTS:
     {
         QFile::setPermissions(
             m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QDir::setCurrent(m_previousDir);
         m_dir.reset();
     }
 
@@ -211,12 +200,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
 
         QTest::newRow("document with topics, clicked")
-            << "Manual.scv" << document(3) << false << QStringList {"T1", "T2", "T3"}
-            << "Scrivane  -  Manual";
+            << "Manual.scv" << testsupport::topicsDocument(3) << false
+            << QStringList {"T1", "T2", "T3"} << "Scrivane  -  Manual";
         QTest::newRow("empty document, clicked")
             << "Empty.scv" << QByteArray() << false << QStringList() << "Scrivane  -  Empty";
         QTest::newRow("dotted name, chosen by keyboard")
-            << "Report.old.scv" << document(1) << true << QStringList {"T1"}
+            << "Report.old.scv" << testsupport::topicsDocument(1) << true << QStringList {"T1"}
             << "Scrivane  -  Report";
     }
     void open()
@@ -259,7 +248,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, closeBox);
         auto w = start();
-        writeFile(QStringLiteral("Other.scv"), document(1));
+        writeFile(QStringLiteral("Other.scv"), testsupport::topicsDocument(1));
         QVERIFY(!w->RichTextBox1->Text().isEmpty());
 
         const OpenRun run = runOpen(*w, [&](GetHelpFiles &dialog) {
@@ -295,7 +284,7 @@ private Q_SLOTS:
         QFETCH(QString, focus);
         QFETCH(int, key);
         auto w = start();
-        writeFile(QStringLiteral("Other.scv"), document(1));
+        writeFile(QStringLiteral("Other.scv"), testsupport::topicsDocument(1));
         GetHelpFiles dialog(*w);
         dialog.show();
         clickRow(dialog, QStringLiteral("Other.scv"));
@@ -463,7 +452,7 @@ private Q_SLOTS:
         QFETCH(bool, editAfter);
         QFETCH(QString, editEndedWhy);
         auto w = start();
-        writeFile(QStringLiteral("Other.scv"), document(1));
+        writeFile(QStringLiteral("Other.scv"), testsupport::topicsDocument(1));
         if (editing) {
             w->setList1Index(1);
             w->EditCmd_Click();

@@ -6,6 +6,7 @@
 #include "storage/document.h"
 #include "storage/record_reader.h"
 #include "tests/support/window_test_support.h"
+#include "tests/support/working_folder.h"
 
 #include <QAction>
 #include <QDir>
@@ -22,6 +23,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -56,14 +58,6 @@ QByteArray document(int n)
     for (int i = 1; i <= n; ++i)
         bytes += record("0", "T" + QByteArray::number(i), topicRtf(i));
     return bytes;
-}
-
-QStringList listLines(const Penwick &w)
-{
-    QStringList lines;
-    for (int i = 0; i < w.List1->count(); ++i)
-        lines << w.List1->item(i)->text();
-    return lines;
 }
 
 QStringList names(int n)
@@ -110,8 +104,7 @@ class TestPenwick : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::optional<testsupport::WorkingFolder> m_dir;
     ScriptedBoxes m_boxes;
 
     std::unique_ptr<Penwick> start()
@@ -123,18 +116,11 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_previousDir = QDir::currentPath();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
+        m_dir.emplace();
         m_boxes.shown.clear();
         m_boxes.answers.clear();
     }
-    void cleanup()
-    {
-        QDir::setCurrent(m_previousDir);
-        m_dir.reset();
-    }
+    void cleanup() { m_dir.reset(); }
 
     void startUp_data()
     {
@@ -172,7 +158,7 @@ private Q_SLOTS:
         auto w = start();
         QCOMPARE(readFile("Help.scv"), expectedScv);
         QCOMPARE(readFile("Help.ini"), expectedIni);
-        QCOMPARE(listLines(*w), lines);
+        QCOMPARE(testsupport::lines(w->List1), lines);
         QCOMPARE(w->RecordCount, std::uint64_t(lines.size()));
         QCOMPARE(w->LabelsSaved->text(), QString::number(lines.size()));
         QCOMPARE(w->LevelTxt->text(), QStringLiteral("0"));
@@ -189,7 +175,7 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(QStringLiteral(SCRIVANE_SHARED_DIR "/sample-docs/Three levels.scv"),
             QStringLiteral("Help.scv")));
         auto w = start();
-        QCOMPARE(listLines(*w),
+        QCOMPARE(testsupport::lines(w->List1),
             (QStringList {"Introduction", "   Install, first steps",
                 QString::fromUtf8("      Café options")}));
         QCOMPARE(w->List1->currentRow(), -1);
@@ -712,7 +698,7 @@ private Q_SLOTS:
             else
                 order.move(0, 2);
         }
-        QCOMPARE(listLines(*w), order);
+        QCOMPARE(testsupport::lines(w->List1), order);
         QCOMPARE(w->SelectedNumber, std::uint64_t(selected));
         QCOMPARE(w->List1->currentRow(), selected - 1);
         QCOMPARE(w->RecordCount, std::uint64_t(topics));
@@ -765,7 +751,7 @@ private Q_SLOTS:
         auto w = start();
         w->setList1Index(chosen - 1);
         w->RemoveCmd_Click();
-        QCOMPARE(listLines(*w), left);
+        QCOMPARE(testsupport::lines(w->List1), left);
         QCOMPARE(w->List1->currentRow(), -1);
         QCOMPARE(w->SelectedNumber, std::uint64_t(chosen));
         QCOMPARE(w->RecordCount, std::uint64_t(left.size()));
@@ -831,7 +817,7 @@ private Q_SLOTS:
         QCOMPARE(w->NewTopicTxt->text(), QStringLiteral("T2"));
         w->SaveCmd_Click();
         // Saved as a new topic; T3 is not overwritten.
-        QCOMPARE(listLines(*w), (QStringList {"T1", "T3", "T2"}));
+        QCOMPARE(testsupport::lines(w->List1), (QStringList {"T1", "T3", "T2"}));
     }
 
     void removeBeforeTargetKeepsIt()
@@ -845,7 +831,7 @@ private Q_SLOTS:
         w->RemoveCmd_Click();
         w->SaveCmd_Click();
         QVERIFY(m_boxes.shown.isEmpty());
-        QCOMPARE(listLines(*w), (QStringList {"T2", "Edited"}));
+        QCOMPARE(testsupport::lines(w->List1), (QStringList {"T2", "Edited"}));
     }
 
     void vanishedTargetReplacesNothing()
@@ -879,7 +865,7 @@ private Q_SLOTS:
         QCOMPARE(m_boxes.shown[0].style, 48);
         QVERIFY(!w->EditFlag);
         QCOMPARE(w->Label2->text(), QStringLiteral("Scrivane  -  Other"));
-        QCOMPARE(listLines(*w), QStringList {"T1"});
+        QCOMPARE(testsupport::lines(w->List1), QStringList {"T1"});
         w->SaveCmd_Click();
         QCOMPARE(readFile("Help.scv"), document(3));
         QCOMPARE(storage::countRecords("Other.scv").count, std::uint64_t(2));
@@ -938,7 +924,7 @@ private Q_SLOTS:
         QCOMPARE(m_boxes.shown.size(), 1);
         QCOMPARE(m_boxes.shown[0].style, 16);
         QCOMPARE(readFile("Help.scv"), now);
-        QCOMPARE(listLines(*w), (QStringList {"T2", "T1"}));
+        QCOMPARE(testsupport::lines(w->List1), (QStringList {"T2", "T1"}));
     }
 
     void leftoverScratchNamed()
@@ -956,7 +942,7 @@ private Q_SLOTS:
         QCOMPARE(recovered.size(), 1);
         QVERIFY(m_boxes.shown[0].text.contains(recovered[0]));
         QCOMPARE(readFile(recovered[0]), document(1));
-        QCOMPARE(listLines(*w), (QStringList {"T2", "T1"}));
+        QCOMPARE(testsupport::lines(w->List1), (QStringList {"T2", "T1"}));
     }
 
     void exitEndsProgram_data()

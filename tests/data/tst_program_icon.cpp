@@ -1,4 +1,5 @@
 #include "reader/program_icon.h"
+#include "tests/support/working_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,6 +8,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 // The programs' icons as the windows show them, drawn from the built-in copies of data/icons.
 namespace {
@@ -29,22 +31,11 @@ class TestProgramIcon : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::optional<testsupport::WorkingFolder> m_dir;
 
 private Q_SLOTS:
-    void init()
-    {
-        m_previousDir = QDir::currentPath();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-    }
-    void cleanup()
-    {
-        QDir::setCurrent(m_previousDir);
-        m_dir.reset();
-    }
+    void init() { m_dir.emplace(); }
+    void cleanup() { m_dir.reset(); }
 
     void builtInCopyIsTheShippedFile_data()
     {

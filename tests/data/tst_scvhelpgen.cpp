@@ -1,6 +1,7 @@
 #include "richtext/rtf_reader.h"
 #include "storage/record_reader.h"
 #include "storage/windows1252.h"
+#include "tests/support/working_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QTextTable>
 
 #include <memory>
+#include <optional>
 
 // scvhelpgen: Markdown topics in, a help document out, or a precise refusal and no output.
 namespace {
@@ -70,22 +72,11 @@ class TestScvHelpGen : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::optional<testsupport::WorkingFolder> m_dir;
 
 private Q_SLOTS:
-    void init()
-    {
-        m_previousDir = QDir::currentPath();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-    }
-    void cleanup()
-    {
-        QDir::setCurrent(m_previousDir);
-        m_dir.reset();
-    }
+    void init() { m_dir.emplace(); }
+    void cleanup() { m_dir.reset(); }
 
     void writesWhatPenwickReads()
     {

@@ -5,6 +5,7 @@
 #include "richtext/rtf_reader.h"
 #include "storage/record_reader.h"
 #include "storage/windows1252.h"
+#include "tests/support/working_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,7 @@
 #include <QTextDocument>
 
 #include <memory>
+#include <optional>
 
 // The help document and introductory page that ship with the programs.
 namespace {
@@ -87,20 +89,12 @@ class TestShippedHelp : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::optional<testsupport::WorkingFolder> m_dir;
 
 private Q_SLOTS:
-    void init()
-    {
-        m_previousDir = QDir::currentPath();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-    }
+    void init() { m_dir.emplace(); }
     void cleanup()
     {
-        QDir::setCurrent(m_previousDir);
         datafiles::setDataFolder({});
         m_dir.reset();
     }

@@ -3,6 +3,7 @@
 #include "reader/printers.h"
 #include "reader/reader_window.h"
 #include "richtext/rich_text_box.h"
+#include "tests/support/working_folder.h"
 
 #include <QAction>
 #include <QDir>
@@ -23,6 +24,7 @@
 #include <QTextCursor>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -117,8 +119,7 @@ class TestReaderWindow : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::optional<testsupport::WorkingFolder> m_dir;
     ScriptedBoxes m_boxes;
     RecordingPrinters m_printers;
 
@@ -140,18 +141,11 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_previousDir = QDir::currentPath();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
+        m_dir.emplace();
         m_boxes.shown.clear();
         m_printers = RecordingPrinters();
     }
-    void cleanup()
-    {
-        QDir::setCurrent(m_previousDir);
-        m_dir.reset();
-    }
+    void cleanup() { m_dir.reset(); }
 
     void documentChoice_data()
     {

@@ -2,6 +2,7 @@
 
 #include "storage/byte_source.h"
 #include "storage/record_reader.h"
+#include "tests/support/working_folder.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -89,21 +90,4 @@ inline ReadAll readAll(
 }
 
 // Runs each test in a fresh temporary folder, which becomes the working folder.
-class WorkingFolder
-{
-public:
-    WorkingFolder()
-        : m_previous(QDir::currentPath())
-    {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-    }
-    ~WorkingFolder() { QDir::setCurrent(m_previous); }
-    QString path() const { return m_dir.path(); }
-
-private:
-    QString m_previous;
-    QTemporaryDir m_dir;
-};
-
 } // namespace testsupport

@@ -55,6 +55,15 @@ inline QByteArray readFile(const QString &name)
     return file.readAll();
 }
 
+// A document of n topics named T1..Tn at level "0", each with the same short text.
+inline QByteArray topicsDocument(int n)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= n; ++i)
+        bytes += "\"0\",\"T" + QByteArray::number(i) + "\",\"{\\rtf1 Topic.}\"\r\n";
+    return bytes;
+}
+
 inline QStringList lines(const QListWidget *list)
 {
     QStringList out;
