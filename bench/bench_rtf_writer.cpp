@@ -18,7 +18,7 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     const QString path = argc > 1
         ? QString::fromLocal8Bit(argv[1])
-        : QStringLiteral(SCRIVANE_SHARED_DIR "/rtf-samples/generated/g05-nodejs-api-large.rtf");
+        : QStringLiteral(SCRIVANE_TEST_DATA_DIR "/rtf/generated/g05-nodejs-api-large.rtf");
     const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 50;
 
     QFile file(path);

@@ -43,7 +43,7 @@ build="$top/build-bench"
 runs="${1:-5}"
 # bench_generate plants this word in a few topics and makes sure it stands nowhere else.
 word="Quillfeather"
-sample="$(dirname "$top")/shared/rtf-samples/generated/g05-nodejs-api-large.rtf"
+sample="$top/tests/data/rtf/generated/g05-nodejs-api-large.rtf"
 # shellcheck source-path=SCRIPTDIR source=../scripts/packages.sh
 source "$top/scripts/packages.sh"
 

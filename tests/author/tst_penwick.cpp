@@ -172,7 +172,7 @@ private Q_SLOTS:
 
     void threeLevels()
     {
-        QVERIFY(QFile::copy(QStringLiteral(SCRIVANE_SHARED_DIR "/sample-docs/Three levels.scv"),
+        QVERIFY(QFile::copy(QStringLiteral(SCRIVANE_TEST_DATA_DIR "/documents/Three levels.scv"),
             QStringLiteral("Help.scv")));
         auto w = start();
         QCOMPARE(testsupport::lines(w->List1),

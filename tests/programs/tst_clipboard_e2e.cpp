@@ -27,7 +27,7 @@ namespace {
 
 using testsupport::normalisedText;
 
-const QString kSamplesDir = QStringLiteral(SCRIVANE_SHARED_DIR "/rtf-samples");
+const QString kSamplesDir = QStringLiteral(SCRIVANE_TEST_DATA_DIR "/rtf");
 
 // The text as Penwick's save keeps it: its cleaning turns straight and curly double quotes into
 // apostrophes.

@@ -101,7 +101,7 @@ QStringList lines(const QListWidget *list)
 
 QString sample(const QString &name)
 {
-    return QStringLiteral(SCRIVANE_SHARED_DIR "/sample-docs/") + name;
+    return QStringLiteral(SCRIVANE_TEST_DATA_DIR "/documents/") + name;
 }
 
 // Pages of a PDF file: its page objects are not compressed.

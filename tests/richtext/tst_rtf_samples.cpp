@@ -12,7 +12,7 @@ namespace {
 
 using testsupport::normalisedText;
 
-const QString kSamplesDir = QStringLiteral(SCRIVANE_SHARED_DIR "/rtf-samples");
+const QString kSamplesDir = QStringLiteral(SCRIVANE_TEST_DATA_DIR "/rtf");
 
 // Peer files whose text differs from LibreOffice's, and why. Every other file must match.
 const QHash<QString, QString> kKnownMismatches = {

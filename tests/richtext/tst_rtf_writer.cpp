@@ -139,7 +139,7 @@ QStringList sampleFiles()
 {
     QStringList files;
     for (const char *folder : {"generated", "peer"}) {
-        const QDir dir(QStringLiteral(SCRIVANE_SHARED_DIR "/rtf-samples/") + QLatin1String(folder));
+        const QDir dir(QStringLiteral(SCRIVANE_TEST_DATA_DIR "/rtf/") + QLatin1String(folder));
         for (const QString &name :
             dir.entryList({QStringLiteral("*.rtf")}, QDir::Files, QDir::Name))
             files << dir.filePath(name);

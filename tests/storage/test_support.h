@@ -38,7 +38,7 @@ inline bool writeFile(const QString &path, const QByteArray &data)
 
 inline QString sampleDoc(const char *name)
 {
-    return QStringLiteral(SCRIVANE_SHARED_DIR "/sample-docs/") + QString::fromUtf8(name);
+    return QStringLiteral(SCRIVANE_TEST_DATA_DIR "/documents/") + QString::fromUtf8(name);
 }
 
 // Hands out its bytes a few at a time, so that every value crosses refills of the reader.

@@ -20,7 +20,7 @@
 
 namespace {
 
-const QString kSamples = QStringLiteral(SCRIVANE_SHARED_DIR "/sample-docs/");
+const QString kSamples = QStringLiteral(SCRIVANE_TEST_DATA_DIR "/documents/");
 
 QByteArray readSample(const QString &name)
 {
