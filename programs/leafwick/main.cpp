@@ -1,7 +1,6 @@
 #include "reader/message_boxes.h"
-#include "reader/program_icon.h"
+#include "reader/program_identity.h"
 #include "reader/reader_window.h"
-#include "scrivane_version.h"
 
 #include <QApplication>
 
@@ -13,12 +12,7 @@ int main(int argc, char *argv[])
     // the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Leafwick"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Leafwick"));
-    QApplication::setApplicationVersion(QStringLiteral(SCRIVANE_VERSION_STRING));
-    // Desktops match the window to its entry, leafwick.desktop, and show that entry's icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("leafwick"));
-    QApplication::setWindowIcon(programIcon(QStringLiteral("leafwick")));
+    identifyProgram(Program::Leafwick);
 
     QtMessageBoxes boxes;
     ReaderWindow window(ReaderKind::Leafwick, boxes);

@@ -1,7 +1,6 @@
 #include "author/penwick.h"
 #include "reader/message_boxes.h"
-#include "reader/program_icon.h"
-#include "scrivane_version.h"
+#include "reader/program_identity.h"
 
 #include <QApplication>
 
@@ -13,12 +12,7 @@ int main(int argc, char *argv[])
     // the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Help"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Penwick"));
-    QApplication::setApplicationVersion(QStringLiteral(SCRIVANE_VERSION_STRING));
-    // Desktops match the window to its entry, penwick.desktop, and show that entry's icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("penwick"));
-    QApplication::setWindowIcon(programIcon(QStringLiteral("penwick")));
+    identifyProgram(Program::Penwick);
 
     QtMessageBoxes boxes;
     Penwick window(boxes);
