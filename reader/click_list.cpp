@@ -1,5 +1,8 @@
 #include "reader/click_list.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
+
 ClickList::ClickList(QWidget *parent)
     : QListWidget(parent)
 {
@@ -10,9 +13,42 @@ ClickList::ClickList(QWidget *parent)
     // user's choice counts here, and setListIndex emits for itself.
     connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!m_fromCode && row >= 0)
-            Q_EMIT listClicked();
+            chooseFromUser();
+    });
+    // A click on the line that is already current changes no row, yet it is a choice: the
+    // window may show something else by now (a search hit, an emptied display).
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
+        if (index.isValid() && !m_chosenSincePress)
+            chooseFromUser();
     });
     forgetCurrentLine();
+}
+
+void ClickList::chooseFromUser()
+{
+    m_chosenSincePress = true;
+    Q_EMIT listClicked();
+}
+
+void ClickList::mousePressEvent(QMouseEvent *event)
+{
+    m_chosenSincePress = false;
+    QListWidget::mousePressEvent(event);
+}
+
+void ClickList::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool choose = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (!choose || !plain || currentRow() < 0) {
+        QListWidget::keyPressEvent(event);
+        return;
+    }
+    // The current line becomes the highlighted one, if it was not, and is chosen again.
+    selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect);
+    event->accept();
+    chooseFromUser();
 }
 
 void ClickList::forgetCurrentLine()

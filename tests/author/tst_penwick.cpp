@@ -387,6 +387,38 @@ private Q_SLOTS:
         QCOMPARE(w->RichTextBox1->Text(), QStringLiteral("Topic number 2."));
     }
 
+    // After Edit has emptied the display, choosing the still highlighted line shows it again,
+    // once per choice.
+    void chooseHighlightedLineAgain_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("mouse click") << 0;
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        QTest::newRow("Return") << int(Qt::Key_Return);
+    }
+    void chooseHighlightedLineAgain()
+    {
+        QFETCH(int, how);
+        writeFile("Help.scv", document(3));
+        auto w = start();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        const QRect line = w->List1->visualItemRect(w->List1->item(1));
+        QTest::mouseClick(w->List1->viewport(), Qt::LeftButton, {}, line.center());
+        QCOMPARE(w->list1ClickRuns(), std::uint64_t(1));
+        w->EditCmd_Click();
+        QCOMPARE(w->RichTextBox1->Text(), QString());
+        if (how == 0) {
+            QTest::mouseClick(w->List1->viewport(), Qt::LeftButton, {}, line.center());
+        } else {
+            w->List1->setFocus();
+            QTest::keyClick(w->List1, Qt::Key(how));
+        }
+        QCOMPARE(w->list1ClickRuns(), std::uint64_t(2));
+        QCOMPARE(w->SelectedNumber, std::uint64_t(2));
+        QCOMPARE(w->RichTextBox1->Text(), QStringLiteral("Topic number 2."));
+    }
+
     void levelBox_data()
     {
         QTest::addColumn<QString>("typed");

@@ -399,8 +399,8 @@ private:
         list->scrollToItem(list->item(line));
         QTest::mouseClick(
             list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(line)).center());
-        // Only a change of line is a choice; a click on the current line runs nothing.
-        if (line < m_model.shownLines() && line != m_model.row)
+        // Every click on a line is a choice, the current line's too.
+        if (line < m_model.shownLines())
             m_model.click(line);
     }
 

@@ -40,10 +40,12 @@ QString shownTitle(QWidget *window)
 {
     QString value;
     // The property is written when the window is mapped.
-    (void)QTest::qWaitFor([&] {
-        value = xProperty(window->winId(), "_NET_WM_NAME");
-        return !value.isEmpty();
-    }, 10000);
+    (void)QTest::qWaitFor(
+        [&] {
+            value = xProperty(window->winId(), "_NET_WM_NAME");
+            return !value.isEmpty();
+        },
+        10000);
     if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
         value = value.mid(1, value.size() - 2);
     return value;
@@ -91,12 +93,10 @@ private Q_SLOTS:
         QTest::newRow("About") << Program::Penwick << WindowMaker([](MessageBoxes &) {
             return std::unique_ptr<QWidget>(std::make_unique<AboutFrm>());
         }) << "About Help";
-        QTest::newRow("built-in help")
-            << Program::Penwick << WindowMaker([](MessageBoxes &boxes) {
-                   return std::unique_ptr<QWidget>(
-                       std::make_unique<ReaderWindow>(ReaderKind::BuiltInHelp, boxes));
-               })
-            << "Scrivane";
+        QTest::newRow("built-in help") << Program::Penwick << WindowMaker([](MessageBoxes &boxes) {
+            return std::unique_ptr<QWidget>(
+                std::make_unique<ReaderWindow>(ReaderKind::BuiltInHelp, boxes));
+        }) << "Scrivane";
         QTest::newRow("Leafwick") << Program::Leafwick << WindowMaker([](MessageBoxes &boxes) {
             return std::unique_ptr<QWidget>(
                 std::make_unique<ReaderWindow>(ReaderKind::Leafwick, boxes));
@@ -198,7 +198,8 @@ private Q_SLOTS:
             process.waitForFinished();
         });
         // xwininfo lists each window as: id "caption": ("instance" "class") ...
-        const QRegularExpression line(QStringLiteral("(0x[0-9a-f]+) \"%1\": \\(\"%2\"")
+        const QRegularExpression line(
+            QStringLiteral("(0x[0-9a-f]+) \"%1\": \\(\"%2\"")
                 .arg(QRegularExpression::escape(caption),
                     QRegularExpression::escape(QFileInfo(program).fileName())));
         QTRY_VERIFY2_WITH_TIMEOUT(windowTree().contains(line), qPrintable(windowTree()), 20000);

@@ -416,6 +416,47 @@ private Q_SLOTS:
         QVERIFY(m_boxes.shown.isEmpty());
     }
 
+    // Choosing the highlighted contents line again shows its topic, after a hit was shown.
+    void chooseCurrentLineAgain_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("mouse click") << 0;
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    }
+    void chooseCurrentLineAgain()
+    {
+        QFETCH(int, how);
+        writeFile(QStringLiteral("Doc.scv"), document(3));
+        auto w = start();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        const QRect line2 = w->List1->visualItemRect(w->List1->item(1));
+        QTest::mouseClick(w->List1->viewport(), Qt::LeftButton, {}, line2.center());
+        QCOMPARE(w->RichTextBox1->Text().trimmed(), QStringLiteral("Topic #2."));
+        w->SSTab1->setCurrentIndex(1);
+        w->Text1->setText(QStringLiteral("#3"));
+        w->ListTopicsCmd_Click();
+        w->setList2Index(0);
+        QCOMPARE(w->RichTextBox1->Text().trimmed(), QStringLiteral("Topic #3."));
+        w->SSTab1->setCurrentIndex(0);
+        if (how == 0) {
+            QTest::mouseClick(w->List1->viewport(), Qt::LeftButton, {}, line2.center());
+        } else {
+            w->List1->setFocus();
+            QTest::keyClick(w->List1, Qt::Key(how),
+                how == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        }
+        QCOMPARE(w->RichTextBox1->Text().trimmed(), QStringLiteral("Topic #2."));
+        QCOMPARE(w->List1->currentRow(), 1);
+        QCOMPARE(w->List1->selectedItems().size(), 1);
+        // Moving on with the arrow keys still chooses each line once.
+        QTest::keyClick(w->List1, Qt::Key_Down);
+        QCOMPARE(w->RichTextBox1->Text().trimmed(), QStringLiteral("Topic #3."));
+        QVERIFY(m_boxes.shown.isEmpty());
+    }
+
     void manyHits_data()
     {
         QTest::addColumn<int>("topics");
