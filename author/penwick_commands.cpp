@@ -154,6 +154,9 @@ void Penwick::RemoveCmd_Click()
     if (!rewrite(storage::dropRecord(n), result))
         return;
     RecordCount = result.recordsWritten;
+    // Nothing is chosen afterwards: the record that moved into the removed one's place was
+    // never chosen, and a second press must not remove it too.
+    SelectedNumber = 0;
     clearList1();
     FillQty();
     setList1Index(-1);

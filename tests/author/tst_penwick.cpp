@@ -785,7 +785,8 @@ private Q_SLOTS:
         w->RemoveCmd_Click();
         QCOMPARE(testsupport::lines(w->List1), left);
         QCOMPARE(w->List1->currentRow(), -1);
-        QCOMPARE(w->SelectedNumber, std::uint64_t(chosen));
+        // Nothing is chosen afterwards, whatever was removed.
+        QCOMPARE(w->SelectedNumber, std::uint64_t(0));
         QCOMPARE(w->RecordCount, std::uint64_t(left.size()));
         QCOMPARE(storage::countRecords("Help.scv").count, std::uint64_t(left.size()));
         QCOMPARE(w->LabelsSaved->text(), QString::number(left.size()));
@@ -798,6 +799,49 @@ private Q_SLOTS:
             QCOMPARE(readFile("Help.scv"), now);
             QCOMPARE(w->RecordCount, std::uint64_t(2));
         }
+    }
+
+    // Remove pressed twice (a double-click) removes one topic: the second press, and Up, Down
+    // and Edit after it, find nothing chosen.
+    void removeTwice_data()
+    {
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("first, Remove again") << 1 << "Remove" << QStringList {"T2", "T3", "T4"};
+        QTest::newRow("second, Remove again") << 2 << "Remove" << QStringList {"T1", "T3", "T4"};
+        QTest::newRow("second, Move Up") << 2 << "UpCmd" << QStringList {"T1", "T3", "T4"};
+        QTest::newRow("second, Move Down") << 2 << "DownCmd" << QStringList {"T1", "T3", "T4"};
+        QTest::newRow("last, Remove again") << 4 << "Remove" << QStringList {"T1", "T2", "T3"};
+    }
+    void removeTwice()
+    {
+        QFETCH(int, chosen);
+        QFETCH(QString, then);
+        QFETCH(QStringList, left);
+        writeFile("Help.scv", document(4));
+        auto w = start();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->setList1Index(chosen - 1);
+        QTest::mouseClick(w->RemoveCmd, Qt::LeftButton);
+        const QByteArray afterFirst = readFile("Help.scv");
+        QTest::mouseClick(
+            then == QLatin1String("Remove") ? w->RemoveCmd : w->findChild<QPushButton *>(then),
+            Qt::LeftButton);
+        QTest::mouseClick(w->EditCmd, Qt::LeftButton);
+        QCOMPARE(readFile("Help.scv"), afterFirst);
+        QStringList names;
+        for (const QByteArray &r : recordsOf("Help.scv"))
+            names << QString::fromLatin1(r.mid(4, r.indexOf(',', 4) - 4));
+        QCOMPARE(names, left);
+        QCOMPARE(testsupport::lines(w->List1), left);
+        QCOMPARE(w->List1->currentRow(), -1);
+        QCOMPARE(w->SelectedNumber, std::uint64_t(0));
+        QVERIFY(!w->EditFlag);
+        QCOMPARE(w->NewTopicTxt->text(), QString());
+        QCOMPARE(w->RecordCount, std::uint64_t(3));
+        QVERIFY(m_boxes.shown.isEmpty());
     }
 
     void editTargetFollowsMoves_data()

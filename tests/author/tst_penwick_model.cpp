@@ -523,6 +523,7 @@ private:
         records.erase(records.begin() + qsizetype(n - 1));
         m.listShown = true;
         m.row = -1;
+        m.selected = 0;
         if (records.empty())
             m.levelTxt = QStringLiteral("0");
         if (m.editFlag && m.editTarget == n)
