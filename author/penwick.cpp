@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -52,6 +53,11 @@ void Penwick::setLauncher(Launcher *launcher)
 std::string Penwick::documentPath() const
 {
     return CurrentHelpFileName.toStdString();
+}
+
+bool Penwick::documentExists() const
+{
+    return QFileInfo::exists(CurrentHelpFileName);
 }
 
 void Penwick::Form_Load()

@@ -122,6 +122,8 @@ private:
     void setupTabOrder();
 
     std::string documentPath() const;
+    // Whether the current document's file (or anything of that name) is there.
+    bool documentExists() const;
     // Label2's caption from CurrentHelpFileName.
     void setTitleLabel();
     // Forgets the previous document's edit and selection when another document became current.

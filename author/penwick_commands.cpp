@@ -76,6 +76,19 @@ storage::RecordChangeFn exchangeWithNext(std::uint64_t first, bool movingIsFirst
 
 bool Penwick::rewrite(const storage::RecordChangeFn &change, storage::RewriteResult &result)
 {
+    if (!documentExists()) {
+        // Deleted since it became current (the Open dialog's Delete, or another program):
+        // there is nothing to change, and a rewrite would say so in words of its own.
+        result = {};
+        result.status = storage::Status::error(storage::ErrorCode::NotFound, documentPath());
+        m_boxes.show(this,
+            QStringLiteral("The document \"%1\" no longer exists, so it cannot be changed. Use "
+                           "File > Create to make it anew, or File > Open to choose another "
+                           "document.")
+                .arg(CurrentHelpFileName),
+            48, {});
+        return false;
+    }
     result = storage::rewriteDocument(documentPath(), change);
     if (!result.leftoverMovedTo.empty()) {
         m_boxes.show(this,

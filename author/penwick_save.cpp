@@ -155,15 +155,30 @@ void Penwick::SaveTopic()
         FillQty();
     } else {
         const QByteArray text = author::withoutQuoteBytes(RichTextBox1->TextRTF());
-        const storage::Status status = storage::appendRecord(
-            documentPath(), storage::stringRecord(level.bytes, name.bytes, text.toStdString()));
+        // Adding opens the document for appending, which makes it again when it was deleted
+        // since it became current: the topic is kept, in a document of that name.
+        const bool madeAnew = !documentExists();
+        storage::Status status =
+            madeAnew ? storage::createEmptyDocument(documentPath()) : storage::Status();
+        if (status.ok())
+            status = storage::appendRecord(
+                documentPath(), storage::stringRecord(level.bytes, name.bytes, text.toStdString()));
         if (!status.ok()) {
             reportFailure(QStringLiteral("The topic could not be saved; the document is as it "
                                          "was and your entries are kept."),
                 status.message());
             return;
         }
-        ++RecordCount;
+        if (madeAnew) {
+            RecordCount = storage::countRecords(documentPath()).count;
+            m_boxes.show(this,
+                QStringLiteral("The document \"%1\" no longer existed, so it was made anew to "
+                               "hold this topic.")
+                    .arg(CurrentHelpFileName),
+                64, {});
+        } else {
+            ++RecordCount;
+        }
     }
     setGetStartedVisibility();
 

@@ -801,6 +801,75 @@ private Q_SLOTS:
         }
     }
 
+    // The current document was deleted behind the window: adding a topic makes it anew and
+    // says so once; every change to a topic in it is refused with a pointer to Create and Open.
+    void missingDocument_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("fileAfter");
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QString>("message");
+        const QString refused = QStringLiteral(
+            "The document \"Help.scv\" no longer exists, so it cannot be changed. Use File > "
+            "Create to make it anew, or File > Open to choose another document.");
+        QTest::newRow("Save adds to a new document")
+            << "Save" << record("0", "New", "") << 64
+            << "The document \"Help.scv\" no longer existed, so it was made anew to hold this "
+               "topic.";
+        QTest::newRow("Save after Edit") << "Edit" << QByteArray("<missing>") << 48 << refused;
+        QTest::newRow("Insert") << "Insert" << QByteArray("<missing>") << 48 << refused;
+        QTest::newRow("Move Up") << "Up" << QByteArray("<missing>") << 48 << refused;
+        QTest::newRow("Move Down") << "Down" << QByteArray("<missing>") << 48 << refused;
+        QTest::newRow("Remove") << "Remove" << QByteArray("<missing>") << 48 << refused;
+    }
+    void missingDocument()
+    {
+        QFETCH(QString, command);
+        QFETCH(QByteArray, fileAfter);
+        QFETCH(int, style);
+        QFETCH(QString, message);
+        writeFile("Help.scv", document(3));
+        auto w = start();
+        w->setList1Index(1);
+        if (command == QLatin1String("Edit"))
+            w->EditCmd_Click();
+        w->NewTopicTxt->setText(QStringLiteral("New"));
+        w->Add->setText(QStringLiteral("Typed text"));
+        QVERIFY(QFile::remove(QStringLiteral("Help.scv")));
+        if (command == QLatin1String("Save") || command == QLatin1String("Edit"))
+            w->SaveCmd_Click();
+        else if (command == QLatin1String("Insert"))
+            w->InsertCmd_Click();
+        else if (command == QLatin1String("Up"))
+            w->UpCmd_Click();
+        else if (command == QLatin1String("Down"))
+            w->DownCmd_Click();
+        else
+            w->RemoveCmd_Click();
+        QCOMPARE(m_boxes.shown.size(), 1);
+        QCOMPARE(m_boxes.shown[0].text, message);
+        QCOMPARE(m_boxes.shown[0].style, style);
+        const QByteArray now = readFile("Help.scv");
+        if (fileAfter.startsWith('<')) {
+            QCOMPARE(now, fileAfter);
+            // Refused: the entries stay for the author to save elsewhere.
+            QCOMPARE(w->NewTopicTxt->text(), QStringLiteral("New"));
+            QCOMPARE(w->Add->Text(), QStringLiteral("Typed text"));
+            return;
+        }
+        QCOMPARE(recordsOf("Help.scv").size(), 1);
+        QVERIFY(now.startsWith(fileAfter.left(fileAfter.size() - 3)));
+        QCOMPARE(testsupport::lines(w->List1), QStringList {"New"});
+        QCOMPARE(w->RecordCount, std::uint64_t(1));
+        QCOMPARE(w->LabelsSaved->text(), QStringLiteral("1"));
+        // The next save adds to the document made anew, without a word.
+        w->NewTopicTxt->setText(QStringLiteral("Next"));
+        w->Add->setText(QStringLiteral("More"));
+        w->SaveCmd_Click();
+        QCOMPARE(m_boxes.shown.size(), 1);
+        QCOMPARE(testsupport::lines(w->List1), (QStringList {"New", "Next"}));
+    }
+
     // Remove pressed twice (a double-click) removes one topic: the second press, and Up, Down
     // and Edit after it, find nothing chosen.
     void removeTwice_data()
