@@ -51,7 +51,9 @@ QString plainReason(int error)
 } // namespace
 
 CreateName::CreateName(Penwick &owner)
-    : QDialog(&owner)
+    // No parent: the dialog is a window of its own beside the author window, and the program
+    // runs on while it is open, even after the author window was closed.
+    : QDialog(nullptr)
     , m_owner(owner)
 {
     setAttribute(Qt::WA_DeleteOnClose);

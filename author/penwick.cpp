@@ -41,8 +41,9 @@ Penwick::Penwick(MessageBoxes &boxes, QWidget *parent)
 
 Penwick::~Penwick()
 {
-    // The help window has no owner, so it is not deleted with this one.
+    // The help window and the Create dialog have no owner, so they are not deleted with this one.
     delete m_VieHelpFrm.data();
+    delete m_CreateName.data();
 }
 
 void Penwick::setLauncher(Launcher *launcher)

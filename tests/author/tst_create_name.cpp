@@ -12,11 +12,14 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -56,6 +59,15 @@ private:
         return w;
     }
 
+    // The Create dialogs that exist, shown or about to be deleted.
+    static int openCreateDialogs()
+    {
+        int n = 0;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            n += qobject_cast<CreateName *>(window) != nullptr;
+        return n;
+    }
+
     static CreateName *openDialog(Penwick &w)
     {
         w.Createmnu_Click();
@@ -77,6 +89,66 @@ private Q_SLOTS:
             QFile::setPermissions(
                 it.next(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         m_dir.reset();
+    }
+
+    // The program ends when its last window closes: the Create dialog and the built-in help
+    // keep it running, and working, after the author window was closed.
+    void programEndsWithItsLastWindow_data()
+    {
+        QTest::addColumn<QString>("alsoOpen");
+        QTest::newRow("author window alone") << "";
+        QTest::newRow("Create open") << "Create";
+        QTest::newRow("built-in help open") << "Help";
+    }
+    void programEndsWithItsLastWindow()
+    {
+        QFETCH(QString, alsoOpen);
+        auto w = start();
+        w->show();
+        QPointer<QWidget> other;
+        if (alsoOpen == QLatin1String("Create"))
+            other = openDialog(*w);
+        else if (alsoOpen == QLatin1String("Help")) {
+            w->mnuHelp_Click();
+            other = w->VieHelpFrm();
+        }
+        QStringList steps;
+        QObject script;
+        const auto at = [&](int ms, std::function<void()> step) {
+            auto *timer = new QTimer(&script);
+            timer->setSingleShot(true);
+            QObject::connect(timer, &QTimer::timeout, &script, step);
+            timer->start(ms);
+        };
+        at(0, [&] {
+            w->close();
+            steps << QStringLiteral("author window closed");
+        });
+        at(100, [&] {
+            if (!other || !other->isVisible())
+                return;
+            steps << QStringLiteral("still running");
+            if (auto *dialog = qobject_cast<CreateName *>(other.data())) {
+                enterName(dialog, QStringLiteral("After"));
+                QTest::mouseClick(dialog->Save, Qt::LeftButton);
+                if (QFile::exists(QStringLiteral("After.scv"))
+                    && w->CurrentHelpFileName == QLatin1String("After.scv"))
+                    steps << QStringLiteral("Create still works");
+            }
+            other->close();
+        });
+        // Only a program that never ends reaches this.
+        at(5000, [&] {
+            steps << QStringLiteral("timed out");
+            QApplication::quit();
+        });
+        QApplication::exec();
+        QStringList expected {QStringLiteral("author window closed")};
+        if (alsoOpen == QLatin1String("Create"))
+            expected << QStringLiteral("still running") << QStringLiteral("Create still works");
+        else if (!alsoOpen.isEmpty())
+            expected << QStringLiteral("still running");
+        QCOMPARE(steps, expected);
     }
 
     void save_data()
@@ -266,7 +338,7 @@ private Q_SLOTS:
         QVERIFY(again);
         QVERIFY(again->isVisible());
         QCOMPARE(again->HelpFileName->text(), QString());
-        QTRY_COMPARE(w->findChildren<CreateName *>().size(), 1);
+        QTRY_COMPARE(openCreateDialogs(), 1);
         QVERIFY(!QFileInfo::exists(QStringLiteral("Draft.scv")));
         QCOMPARE(w->CurrentHelpFileName, QStringLiteral("Help.scv"));
         QCOMPARE(testsupport::lines(w->List1), (QStringList {"T1", "T2"}));
@@ -279,11 +351,12 @@ private Q_SLOTS:
         CreateName *dialog = openDialog(*w);
         QTest::keyClicks(dialog->HelpFileName, QStringLiteral("Half"));
         QCOMPARE(openDialog(*w), dialog);
-        QCOMPARE(w->findChildren<CreateName *>().size(), 1);
+        QCOMPARE(openCreateDialogs(), 1);
         QCOMPARE(dialog->HelpFileName->text(), QStringLiteral("Half"));
         QVERIFY(dialog->isVisible());
         QVERIFY(dialog->isWindow());
-        QCOMPARE(dialog->parentWidget(), w.get());
+        // A window of its own, not the author window's child: it outlives the author window.
+        QCOMPARE(dialog->parentWidget(), nullptr);
         QCOMPARE(dialog->windowModality(), Qt::NonModal);
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
     }
