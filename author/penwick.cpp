@@ -82,10 +82,15 @@ void Penwick::Initialize()
     }
 
     leavePreviousDocument();
+    fillList1();
+    setTitleLabel();
+}
+
+void Penwick::fillList1()
+{
     HowManyLabels();
     clearList1();
     FillQty();
-    setTitleLabel();
 }
 
 void Penwick::leavePreviousDocument()
@@ -116,6 +121,7 @@ void Penwick::useCreatedDocument(const QString &fileName)
     leavePreviousDocument();
     setTitleLabel();
     clearList1();
+    m_listAwaitsCreateClosing = true;
     // The count follows the document at once, so that the count shown and the saves that
     // follow never describe the previous one.
     HowManyLabels();

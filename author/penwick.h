@@ -130,6 +130,10 @@ private:
     void leavePreviousDocument();
     void setGetStartedVisibility();
     void clearList1();
+    // Counts the document's records and fills List1 afresh, showing topic 1, as loading it does.
+    void fillList1();
+    // The Create dialog closed: a list it emptied shows the current document again.
+    void createNameClosed();
     // Reads record number of the document into the record buffer (Level, TopicName,
     // TopicText); ScanCounter ends at the last record read. False when it is not there.
     bool readIntoRecordBuffer(std::uint64_t number);
@@ -150,6 +154,8 @@ private:
     std::unique_ptr<Launcher> m_systemLauncher;
     QPointer<ReaderWindow> m_VieHelpFrm;
     QPointer<QDialog> m_CreateName;
+    // The Create dialog emptied List1 for the document it made current.
+    bool m_listAwaitsCreateClosing = false;
 
 public:
     // Controls; each objectName equals the member's name.

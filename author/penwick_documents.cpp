@@ -3,6 +3,7 @@
 #include "author/about_frm.h"
 #include "author/create_name.h"
 #include "author/get_help_files.h"
+#include "reader/click_list.h"
 #include "richtext/rich_text_box.h"
 
 #include <QFileInfo>
@@ -19,17 +20,32 @@ void Penwick::Createmnu_Click()
     }
     // The class, not the accessor of the same name.
     m_CreateName = new ::CreateName(*this);
+    connect(m_CreateName, &QDialog::finished, this, &Penwick::createNameClosed);
     m_CreateName->show();
+}
+
+void Penwick::createNameClosed()
+{
+    const bool refill = m_listAwaitsCreateClosing && List1->count() == 0;
+    m_listAwaitsCreateClosing = false;
+    // A list filled since (a save, an Open) already shows the current document.
+    if (refill)
+        fillList1();
 }
 
 void Penwick::OpenMnu_Click()
 {
     clearList1();
     RichTextBox1->setTextRTF({});
+    bool opened = false;
     {
         GetHelpFiles chooser(*this);
-        chooser.exec();
+        opened = chooser.exec() == QDialog::Accepted;
     }
+    // Opening loaded the chosen document; otherwise the list emptied above shows the current
+    // document's topics again, so that they can still be chosen.
+    if (!opened)
+        fillList1();
     setTitleLabel();
     // A current document deleted in the chooser holds no topic any more: the count shown and
     // a pending edit must not describe it as it was.

@@ -2,6 +2,7 @@
 #include "author/penwick.h"
 #include "reader/click_list.h"
 #include "reader/message_boxes.h"
+#include "richtext/rich_text_box.h"
 #include "tests/support/window_test_support.h"
 #include "tests/support/working_folder.h"
 
@@ -149,6 +150,50 @@ private Q_SLOTS:
         else if (!alsoOpen.isEmpty())
             expected << QStringLiteral("still running");
         QCOMPARE(steps, expected);
+    }
+
+    // When the dialog closes, the list shows the current document's topics again: those of an
+    // existing document that Save made current, none of a new one, the same ones without Save.
+    void closingShowsTheTopics_data()
+    {
+        QTest::addColumn<QString>("typed"); // empty: closed without Save
+        QTest::addColumn<bool>("closeBox");
+        QTest::addColumn<QStringList>("topics");
+        QTest::addColumn<int>("highlighted");
+        QTest::newRow("existing name, Exit") << "Other" << false << QStringList {"T1"} << -1;
+        QTest::newRow("existing name, close box") << "Other" << true << QStringList {"T1"} << -1;
+        QTest::newRow("new name, Exit") << "Fresh" << false << QStringList() << -1;
+        QTest::newRow("no Save, Exit") << "" << false << QStringList {"T1", "T2"} << 1;
+    }
+    void closingShowsTheTopics()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, closeBox);
+        QFETCH(QStringList, topics);
+        QFETCH(int, highlighted);
+        auto w = start();
+        writeFile(QStringLiteral("Other.scv"), testsupport::topicsDocument(1));
+        w->setList1Index(1);
+        CreateName *dialog = openDialog(*w);
+        if (!typed.isEmpty()) {
+            enterName(dialog, typed);
+            QTest::mouseClick(dialog->Save, Qt::LeftButton);
+            // While the dialog is open the list stays empty, as Save leaves it.
+            QCOMPARE(testsupport::lines(w->List1), QStringList());
+        }
+        if (closeBox)
+            dialog->close();
+        else
+            QTest::mouseClick(dialog->Exit, Qt::LeftButton);
+        QCOMPARE(testsupport::lines(w->List1), topics);
+        QCOMPARE(w->List1->currentRow(), highlighted);
+        QCOMPARE(w->RecordCount, std::uint64_t(topics.size()));
+        if (!topics.isEmpty()) {
+            // The topics can be chosen again.
+            w->setList1Index(0);
+            QCOMPARE(w->RichTextBox1->Text(), QStringLiteral("Topic."));
+        }
+        QVERIFY(m_boxes.shown.isEmpty());
     }
 
     void save_data()

@@ -262,6 +262,13 @@ struct Model
         editTarget = 0;
         boxes.append({48, QString::fromLatin1(fragment)});
     }
+    // The list is filled afresh from the current document, as loading it does.
+    void refill()
+    {
+        listShown = true;
+        if (records().empty())
+            levelTxt = QStringLiteral("0");
+    }
     // A document became current: Initialize and the Create dialog forget the old one's state.
     void enter(const QString &file)
     {
@@ -550,8 +557,9 @@ private:
         const QString file = name + QStringLiteral(".scv");
         m_model.docs[file];
         m_model.enter(file);
-        m_model.listShown = false;
         m_model.row = -1;
+        // Save emptied the list; closing the dialog fills it with the document's topics.
+        m_model.refill();
     }
 
     void open(const QString &file, OpenHow how)
@@ -601,10 +609,13 @@ private:
             else
                 m.boxes.append({48, QStringLiteral("No help file is chosen")});
         }
-        if (how == OpenHow::Exit)
+        if (how == OpenHow::Exit) {
+            m.refill();
             return;
+        }
         if (!chosen) {
             m.boxes.append({48, QStringLiteral("No help file is chosen")});
+            m.refill();
             return;
         }
         m.enter(file);
