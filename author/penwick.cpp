@@ -11,6 +11,7 @@
 #include "storage/windows1252.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -21,6 +22,8 @@ namespace {
 
 const QString kDefaultDocument = QStringLiteral("Help.scv");
 const QString kLegacyDocument = QStringLiteral("Help.ini");
+// Yes and No, the exclamation icon, No the default.
+constexpr int kLeaveQuestionStyle = 4 + 48 + 256;
 
 QString shown(const std::string &bytes)
 {
@@ -215,8 +218,35 @@ void Penwick::setList1Index(int index)
 
 void Penwick::ExitCmd_Click()
 {
+    if (!mayLeave())
+        return;
+    m_leaving = true;
     close();
     QApplication::quit();
+}
+
+bool Penwick::hasUnsavedEntries() const
+{
+    return m_entriesChanged && (!NewTopicTxt->text().isEmpty() || !Add->document()->isEmpty());
+}
+
+bool Penwick::mayLeave()
+{
+    if (!hasUnsavedEntries())
+        return true;
+    return m_boxes.show(this,
+               QStringLiteral("The topic in the boxes is not saved. Leave without saving it?"),
+               kLeaveQuestionStyle, {})
+        == MessageBoxes::Yes;
+}
+
+void Penwick::closeEvent(QCloseEvent *event)
+{
+    if (!m_leaving && !mayLeave()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void Penwick::setGetStartedVisibility()

@@ -111,8 +111,13 @@ public:
     QByteArray CleanTopicRTF;
     bool IllegalChrsFound = false;
 
+    // The Topic box or the text box holds something typed or pasted since the last Save or
+    // Edit.
+    bool hasUnsavedEntries() const;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void setupLayout();
@@ -154,6 +159,14 @@ private:
     std::unique_ptr<Launcher> m_systemLauncher;
     QPointer<ReaderWindow> m_VieHelpFrm;
     QPointer<QDialog> m_CreateName;
+    // Whether the author may leave: true at once with nothing unsaved, else the answer to the
+    // question.
+    bool mayLeave();
+    // Set by typing or pasting into NewTopicTxt or Add; cleared when Edit loads a topic and
+    // when a save has taken the entries.
+    bool m_entriesChanged = false;
+    // Exit has asked already; closing the window on the way out asks nothing more.
+    bool m_leaving = false;
     // The Create dialog emptied List1 for the document it made current.
     bool m_listAwaitsCreateClosing = false;
 

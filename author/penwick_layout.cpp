@@ -154,6 +154,10 @@ void Penwick::setupEntryPanel(QWidget *client)
     connect(SaveCmd, &QPushButton::clicked, this, &Penwick::SaveCmd_Click);
     connect(ReviewCmd, &QPushButton::clicked, this, &Penwick::ReviewCmd_Click);
     connect(ExitCmd, &QPushButton::clicked, this, &Penwick::ExitCmd_Click);
+
+    // What the author types or pastes into the two boxes is theirs until a save takes it.
+    connect(NewTopicTxt, &QLineEdit::textEdited, this, [this] { m_entriesChanged = true; });
+    connect(Add, &QTextEdit::textChanged, this, [this] { m_entriesChanged = true; });
 }
 
 void Penwick::setupDisplayPanel(QWidget *client)

@@ -51,6 +51,8 @@ void Penwick::EditCmd_Click()
     NewTopicTxt->setText(shown(TopicName.text()));
     EditFlag = true;
     m_editTarget = SelectedNumber;
+    // The boxes hold the topic as it is stored: nothing in them is unsaved yet.
+    m_entriesChanged = false;
 }
 
 void Penwick::LevelTxt_LostFocus()
@@ -184,6 +186,7 @@ void Penwick::SaveTopic()
 
     Add->setText({});
     NewTopicTxt->setText({});
+    m_entriesChanged = false;
     EditFlag = false;
     m_editTarget = 0;
     UpdateDisplay();

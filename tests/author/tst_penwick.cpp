@@ -1105,6 +1105,86 @@ private Q_SLOTS:
         menu ? w->ExitMnu->trigger() : w->ExitCmd->click();
         QVERIFY(!w->isVisible());
     }
+
+    // Leaving with something typed or pasted since the last Save or Edit asks first; the
+    // answer No keeps the window and the entries.
+    void leavingWithUnsavedEntries_data()
+    {
+        QTest::addColumn<QString>("before"); // what the author did
+        QTest::addColumn<QString>("how"); // "Exit" or "close box"
+        QTest::addColumn<int>("answer"); // 0: no question expected
+        QTest::addColumn<bool>("leaves");
+        const int yes = MessageBoxes::Yes;
+        const int no = MessageBoxes::No;
+        QTest::newRow("nothing typed, Exit") << ""
+                                             << "Exit" << 0 << true;
+        QTest::newRow("nothing typed, close box") << ""
+                                                  << "close box" << 0 << true;
+        QTest::newRow("name typed, Exit, No") << "type name"
+                                              << "Exit" << no << false;
+        QTest::newRow("name typed, Exit, Yes") << "type name"
+                                               << "Exit" << yes << true;
+        QTest::newRow("text pasted, close box, No") << "paste"
+                                                    << "close box" << no << false;
+        QTest::newRow("text pasted, close box, Yes") << "paste"
+                                                     << "close box" << yes << true;
+        QTest::newRow("typed, then erased") << "type and erase"
+                                            << "Exit" << 0 << true;
+        QTest::newRow("saved") << "save"
+                               << "Exit" << 0 << true;
+        QTest::newRow("save refused: no name") << "paste, save"
+                                               << "Exit" << no << false;
+        QTest::newRow("loaded by Edit") << "edit"
+                                        << "close box" << 0 << true;
+        QTest::newRow("loaded by Edit, name changed") << "edit, type"
+                                                      << "Exit" << no << false;
+    }
+    void leavingWithUnsavedEntries()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, how);
+        QFETCH(int, answer);
+        QFETCH(bool, leaves);
+        writeFile("Help.scv", document(2));
+        auto w = start();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        if (before.startsWith(QLatin1String("edit"))) {
+            w->setList1Index(1);
+            QTest::mouseClick(w->EditCmd, Qt::LeftButton);
+        }
+        if (before.contains(QLatin1String("type")))
+            QTest::keyClicks(w->NewTopicTxt, QStringLiteral("X"));
+        if (before.contains(QLatin1String("erase")))
+            QTest::keyClick(w->NewTopicTxt, Qt::Key_Backspace);
+        if (before.contains(QLatin1String("paste")) || before == QLatin1String("save")) {
+            QVERIFY(w->Add->setTextRTF("{\\rtf1\\ansi Pasted.\\par}").wasRtf);
+        }
+        if (before == QLatin1String("save"))
+            QTest::keyClicks(w->NewTopicTxt, QStringLiteral("Name"));
+        if (before.contains(QLatin1String("save")))
+            QTest::mouseClick(w->SaveCmd, Qt::LeftButton);
+        const QString name = w->NewTopicTxt->text();
+        const QString text = w->Add->Text();
+        m_boxes.shown.clear();
+        if (answer)
+            m_boxes.answers = {answer};
+
+        if (how == QLatin1String("Exit"))
+            QTest::mouseClick(w->ExitCmd, Qt::LeftButton);
+        else
+            w->close();
+
+        QCOMPARE(m_boxes.shown.size(), answer ? 1 : 0);
+        if (answer) {
+            QCOMPARE(m_boxes.shown[0].text,
+                QStringLiteral("The topic in the boxes is not saved. Leave without saving it?"));
+            QCOMPARE(m_boxes.shown[0].style, 4 + 48 + 256);
+        }
+        QCOMPARE(w->isVisible(), !leaves);
+        QCOMPARE(w->NewTopicTxt->text(), name);
+        QCOMPARE(w->Add->Text(), text);
+    }
 };
 
 QTEST_MAIN(TestPenwick)
