@@ -522,6 +522,8 @@ void TestPenwickFaults::twoAuthors()
 
     QVERIFY(!pathExists(kScratch));
     QVERIFY(recoveredFiles().empty());
+    // They took turns on the folder itself: no lock file is left behind.
+    QVERIFY(!pathExists(storage::kLockName));
     std::map<std::string, std::vector<std::string>> expected;
     for (const std::string &doc : {kDocument, other}) {
         if (expected.count(doc) == 0)
