@@ -21,16 +21,17 @@ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" >/dev/null
 cmake --build "$build" --parallel "$jobs"
 
-# A bounded run of the RTF reader's fuzz target, where clang and its fuzzing runtime are
-# installed. It runs beside the tests and the sanitizer build, on its own core most of the time;
-# its progress lines run to thousands, so they go to a log and only the end is shown.
+# A bounded run of the fuzz targets (the RTF reader, the record reader, the hand-over file),
+# one after the other within the one time, where clang and its fuzzing runtime are installed.
+# It runs beside the tests and the sanitizer build, on its own core most of the time; its
+# progress lines run to thousands, so they go to a log and only each target's end is shown.
 fuzz_status=0
 fuzz_pid=""
 fuzz_log="$here/build-fuzz/fuzz.log"
 if command -v clang++ >/dev/null \
     && [ -f "$(clang++ --print-runtime-dir)/libclang_rt.fuzzer-x86_64.a" ]; then
     mkdir -p "$here/build-fuzz"
-    echo "Fuzzing the RTF reader for ${SCRIVANE_FUZZ_SECONDS:-60} s in the background (log: $fuzz_log)"
+    echo "Fuzzing the readers for ${SCRIVANE_FUZZ_SECONDS:-60} s in the background (log: $fuzz_log)"
     "$here/tests/fuzz/run_fuzz.sh" "$here/build-fuzz" "${SCRIVANE_FUZZ_SECONDS:-60}" \
         >"$fuzz_log" 2>&1 &
     fuzz_pid=$!
@@ -55,8 +56,13 @@ cmake --build "$asan" --parallel "$jobs" || asan_build_status=$?
 
 if [ -n "$fuzz_pid" ]; then
     wait "$fuzz_pid" || fuzz_status=$?
-    banner "Fuzzing the RTF reader (build-fuzz/)"
-    tail -n 40 "$fuzz_log"
+    banner "Fuzzing the readers (build-fuzz/)"
+    # Each target's final figures; on a failure the end of the log, with the report.
+    if [ "$fuzz_status" -eq 0 ]; then
+        grep -E '^(====|Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$fuzz_log" || true
+    else
+        tail -n 80 "$fuzz_log"
+    fi
 fi
 
 asan_test_status=0

@@ -103,6 +103,14 @@ bool Penwick::rewrite(const storage::RecordChangeFn &change, storage::RewriteRes
             result.status.message());
         return false;
     }
+    // The document is replaced: the window follows the change, whatever the flush said.
+    if (!result.warning.ok()) {
+        m_boxes.show(this,
+            QStringLiteral("The change was made, but the folder could not be flushed to disk, so "
+                           "a power failure soon after could still undo it. %1")
+                .arg(QString::fromStdString(result.warning.message())),
+            48, {});
+    }
     return result.changes > 0;
 }
 

@@ -10,7 +10,8 @@ namespace storage {
 
 // The scratch file of every rewrite, in the working folder.
 inline constexpr const char *kScratchName = "Help.tmp";
-// The lock file that serialises changes to documents in the working folder.
+// The lock file that serialises changes to documents in a working folder that cannot be locked
+// itself, and that earlier versions always used.
 inline constexpr const char *kLockName = "Help.tmp.lock";
 
 // Creates an empty (zero-byte) document when no file of that name exists; an existing file

@@ -1,6 +1,5 @@
 #include "storage/hand_over.h"
 
-#include "storage/byte_source.h"
 #include "storage/field_reader.h"
 #include "storage/posix_file.h"
 
@@ -56,12 +55,15 @@ Status writeHandOver(const std::string &documentName, const std::string &path)
 
 HandOverResult readHandOver(const std::string &path)
 {
-    HandOverResult result;
     FileByteSource source(path);
-    if (!source.status().ok()) {
-        result.status = source.status();
-        return result;
-    }
+    if (!source.status().ok())
+        return {{}, source.status()};
+    return readHandOver(source, path);
+}
+
+HandOverResult readHandOver(ByteSource &source, const std::string &name)
+{
+    HandOverResult result;
     FieldReader reader(source, kMaxNameLength);
     FieldValue field;
     switch (reader.readField(&field)) {
@@ -73,7 +75,7 @@ HandOverResult readHandOver(const std::string &path)
     case FieldReader::Result::Error:
         result.status = reader.error() == ErrorCode::Io
             ? source.status()
-            : Status::damaged(reader.error(), 1, reader.errorOffset(), path);
+            : Status::damaged(reader.error(), 1, reader.errorOffset(), name);
         break;
     }
     return result;

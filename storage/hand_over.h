@@ -1,5 +1,6 @@
 #pragma once
 
+#include "storage/byte_source.h"
 #include "storage/status.h"
 
 #include <string>
@@ -26,6 +27,10 @@ struct HandOverResult
 // Reads the one field of a hand-over file by the reading rules of a document. An empty file
 // gives an empty name. The file is left in place.
 HandOverResult readHandOver(const std::string &path = kHandOverName);
+
+// The same from the file's bytes, wherever they come from; name stands for the file in the
+// message of a damaged one.
+HandOverResult readHandOver(ByteSource &source, const std::string &name);
 
 // Deletes the hand-over file once it has been read.
 Status deleteHandOver(const std::string &path = kHandOverName);

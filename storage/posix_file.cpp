@@ -85,12 +85,14 @@ std::string parentDirectory(const std::string &path)
 
 Status syncDirectory(const std::string &directory)
 {
+    // Every message names the flush: a caller may pass it on after the change itself is made.
+    const std::string what = "cannot flush folder " + directory + " to disk";
     UniqueFd dir = openFile(directory, O_RDONLY | O_DIRECTORY);
     if (!dir.valid())
-        return Status::fromErrno(errno, "cannot open folder " + directory);
+        return Status::fromErrno(errno, what + " (it cannot be opened)");
     if (::fsync(dir.get()) != 0 && errno != EINVAL)
-        return Status::fromErrno(errno, "cannot flush folder " + directory);
-    return dir.close("cannot close folder " + directory);
+        return Status::fromErrno(errno, what);
+    return dir.close(what);
 }
 
 bool pathExists(const std::string &path)

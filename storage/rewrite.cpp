@@ -205,9 +205,15 @@ RewriteResult rewriteDocument(const std::string &path, const RecordChangeFn &cha
         return result;
     }
     step(detail::RewriteStep::Replaced);
-    result.status = detail::syncDirectory(detail::parentDirectory(path));
-    if (result.status.ok() && detail::parentDirectory(path) != ".")
-        result.status = detail::syncDirectory(".");
+    // The document is replaced: nothing can take the change back now, so a folder that cannot
+    // be flushed is told as a warning beside the success. Both folders whose entries changed are
+    // flushed, the first failure kept.
+    const std::string folder = detail::parentDirectory(path);
+    result.warning = detail::syncDirectory(folder);
+    if (folder != ".") {
+        if (Status working = detail::syncDirectory("."); result.warning.ok())
+            result.warning = std::move(working);
+    }
     return result;
 }
 

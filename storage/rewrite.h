@@ -36,7 +36,12 @@ using RecordChangeFn = std::function<RecordChange(std::uint64_t number, const To
 
 struct RewriteResult
 {
+    // Not ok: the rewrite stopped before the document was replaced, which is as it was.
     Status status;
+    // With status ok, not ok when the document was replaced but the folder could not be flushed
+    // to disk afterwards: the change is made and every program sees it, yet a power cut soon
+    // after could still bring the old document back.
+    Status warning;
     std::uint64_t recordsRead = 0;
     std::uint64_t recordsWritten = 0; // records in the new document; 0 when left untouched
     // Records that were not simply kept. With none, the document is left untouched.
@@ -48,9 +53,10 @@ struct RewriteResult
 // Rewrites a document through "Help.tmp" in the working folder: the new content is written
 // whole, flushed to disk, and renamed over the document in one step, so the folder always holds
 // the old document or the new one. A damaged document, or any failing write, leaves the
-// document byte for byte as it was and returns the error. A "Help.tmp" left by an interrupted
-// rewrite is first moved aside to an unused "Recovered N.scv" (a zero-byte one, which holds
-// nothing, is removed).
+// document byte for byte as it was and returns the error. Once the rename is done the change
+// stands: a folder that cannot be flushed after it gives a warning, not an error. A "Help.tmp" left
+// by an interrupted rewrite is first moved aside to an unused "Recovered N.scv" (a zero-byte one,
+// which holds nothing, is removed).
 RewriteResult rewriteDocument(const std::string &path, const RecordChangeFn &change);
 
 // Ready-made changes. Record numbers are 1-based.

@@ -8,6 +8,7 @@
 //   open NAME     make NAME the current document and load it
 //   count         prints "count RECORDCOUNT LABELSSAVED"
 //   list          prints "line TEXT" for each line of List1
+//   selected      prints "selected ROW SELECTEDNUMBER EDITFLAG", ROW 1-based (0: none highlighted)
 //   stop-at STEP K    at the K-th RewriteStep STEP of the rewrites to come, print "at STEP" and
 //                     wait there for ever (to be killed)
 //   quit
@@ -120,6 +121,11 @@ bool run(Penwick &w, const QString &line)
     else if (command == QLatin1String("list")) {
         for (int i = 0; i < w.List1->count(); ++i)
             say(QStringLiteral("line ") + w.List1->item(i)->text());
+    } else if (command == QLatin1String("selected")) {
+        say(QStringLiteral("selected %1 %2 %3")
+                .arg(w.List1->currentRow() + 1)
+                .arg(w.SelectedNumber)
+                .arg(w.EditFlag ? 1 : 0));
     } else if (command == QLatin1String("stop-at")) {
         const QStringList parts = rest.split(QLatin1Char(' '));
         if (parts.size() != 2 || !stopAt(parts[0], parts[1].toInt()))

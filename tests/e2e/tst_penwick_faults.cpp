@@ -26,6 +26,8 @@ const QString kNoLongerExists =
     QStringLiteral("The document \"Help.scv\" no longer exists, so it cannot be changed.");
 const QString kMadeAnew = QStringLiteral("The document \"Help.scv\" no longer existed, so it "
                                          "was made anew to hold this topic.");
+const QString kNotFlushed =
+    QStringLiteral("The change was made, but the folder could not be flushed to disk");
 
 // Records: 1 Start, 2 Edit me, 3 Bulk (200 KB, so a rewrite takes several writes), 4 End.
 std::string smallDocument()
@@ -73,6 +75,31 @@ QString joined(const std::vector<std::string> &names)
     return list.join(QLatin1String(", "));
 }
 
+// What a driver's window shows once its script has run: List1's lines, then the "count" and
+// "selected" lines.
+QStringList windowState(e2e::Process &driver)
+{
+    QStringList state;
+    for (const QString &line : driver.lines()) {
+        if (line.startsWith(QLatin1String("line ")) || line.startsWith(QLatin1String("count "))
+            || line.startsWith(QLatin1String("selected ")))
+            state << line;
+    }
+    return state;
+}
+
+// The contents lines of a document's records, as List1 shows them.
+QStringList contentsLines(const std::vector<Topic> &topics)
+{
+    QStringList lines;
+    for (const Topic &t : topics) {
+        const int level = std::stoi(t.level);
+        lines << QStringLiteral("line ") + QString(3 * level, QLatin1Char(' '))
+                + QString::fromStdString(t.name);
+    }
+    return lines;
+}
+
 // Fails unless exactly one box was shown and it starts with prefix.
 #define VERIFY_ONE_BOX(driver, prefix)                                                             \
     do {                                                                                           \
@@ -106,6 +133,8 @@ private Q_SLOTS:
     void diskFills();
     void readOnlyFolder_data();
     void readOnlyFolder();
+    void folderNotListable_data();
+    void folderNotListable();
     void changedBehindTheBack_data();
     void changedBehindTheBack();
     void twoAuthors_data();
@@ -202,6 +231,99 @@ void TestPenwickFaults::readOnlyFolder()
     QVERIFY(folderEntries() == entries);
     QCOMPARE(
         driver.waitFor(QStringLiteral("count ")).value_or(QString()), QStringLiteral("count 4 4"));
+}
+
+void TestPenwickFaults::folderNotListable_data()
+{
+    QTest::addColumn<QStringList>("script");
+    // The records afterwards, by name.
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<int>("rewrites");
+
+    QTest::newRow("Remove") << QStringList {"select 2", "remove"}
+                            << QStringList {"Start", "Bulk", "End"} << 1;
+    QTest::newRow("Remove the last topic")
+        << QStringList {"select 4", "remove"} << QStringList {"Start", "Edit me", "Bulk"} << 1;
+    QTest::newRow("Insert") << QStringList {"select 2", "insert"}
+                            << QStringList {"Start", "Edit me", "", "Bulk", "End"} << 1;
+    QTest::newRow("Insert, then Save fills the placeholder")
+        << QStringList {"select 2", "insert", "name Filled", "text Words", "save"}
+        << QStringList {"Start", "Edit me", "Filled", "Bulk", "End"} << 2;
+    QTest::newRow("Move") << QStringList {"select 2", "down"}
+                          << QStringList {"Start", "Bulk", "Edit me", "End"} << 1;
+    QTest::newRow("Save after Edit")
+        << QStringList {"select 2", "edit", "name Edited", "text Edited", "save"}
+        << QStringList {"Start", "Edited", "Bulk", "End"} << 1;
+}
+
+void TestPenwickFaults::folderNotListable()
+{
+    QFETCH(QStringList, script);
+    QFETCH(QStringList, names);
+    QFETCH(int, rewrites);
+    // Root lists every folder, so the driver runs as another user.
+    if (::geteuid() != 0 || !e2e::canBecomeNobody())
+        QSKIP("needs root to run Penwick as an unprivileged user");
+    e2e::ChildSetup setup;
+    setup.asNobody = true;
+    script << QStringLiteral("list") << QStringLiteral("count") << QStringLiteral("selected");
+
+    // The same script in a folder that can be listed, and in one that cannot (0300): there
+    // every change is made but the folder cannot be flushed after it.
+    struct Run
+    {
+        QStringList boxes; // "box STYLE TEXT"
+        QStringList window;
+        Read read;
+    };
+    std::array<Run, 2> runs;
+    for (const bool listable : {true, false}) {
+        WorkingFolder folder;
+        QVERIFY(folder.isValid());
+        QVERIFY(writeFile(kDocument, smallDocument()));
+        QVERIFY(::chown(".", kNobody, kNobody) == 0);
+        QVERIFY(::chown(kDocument.c_str(), kNobody, kNobody) == 0);
+        QVERIFY(::chmod(".", listable ? 0700 : 0300) == 0);
+        e2e::Process driver;
+        driver.start(QStringLiteral(PENWICK_DRIVER), script, setup);
+        QVERIFY2(driver.finish(), driver.transcript().constData());
+        Run &run = runs[listable ? 0 : 1];
+        for (const QString &line : driver.lines()) {
+            if (line.startsWith(QLatin1String("box ")))
+                run.boxes << line;
+        }
+        run.window = windowState(driver);
+        run.read = readTopics(kDocument);
+        QVERIFY(!pathExists(kScratch));
+        QVERIFY(recoveredFiles().empty());
+    }
+    const Run &listed = runs[0];
+    const Run &unlisted = runs[1];
+
+    QVERIFY2(listed.boxes.isEmpty(), qPrintable(listed.boxes.join(QLatin1Char('\n'))));
+    // Each change was told as made, with the reason its flush failed; none as failed.
+    QVERIFY2(unlisted.boxes.size() == rewrites, qPrintable(unlisted.boxes.join(QLatin1Char('\n'))));
+    for (const QString &box : unlisted.boxes) {
+        QVERIFY2(box.startsWith(QLatin1String("box 48 ") + kNotFlushed), qPrintable(box));
+        QVERIFY2(box.contains(QLatin1String("Permission denied")), qPrintable(box));
+    }
+
+    // The file holds the change, whole.
+    QVERIFY(unlisted.read.whole);
+    QStringList got;
+    for (const std::string &name : namesOf(unlisted.read.topics))
+        got << QString::fromStdString(name);
+    QCOMPARE(got, names);
+    QVERIFY(listed.read.whole);
+    QVERIFY(namesOf(listed.read.topics) == namesOf(unlisted.read.topics));
+
+    // The window follows the file: its list, RecordCount and selection are those of the same
+    // change where the folder could be flushed.
+    const QStringList lines = contentsLines(unlisted.read.topics);
+    QCOMPARE(unlisted.window.mid(0, lines.size()), lines);
+    QCOMPARE(unlisted.window.value(lines.size()),
+        QStringLiteral("count %1 %1").arg(unlisted.read.topics.size()));
+    QCOMPARE(unlisted.window, listed.window);
 }
 
 void TestPenwickFaults::changedBehindTheBack_data()
@@ -408,6 +530,8 @@ void TestPenwickFaults::twoAuthors()
 
     QVERIFY(!pathExists(kScratch));
     QVERIFY(recoveredFiles().empty());
+    // They took turns on the folder itself: no lock file is left behind.
+    QVERIFY(!pathExists(storage::kLockName));
     std::map<std::string, std::vector<std::string>> expected;
     for (const std::string &doc : {kDocument, other}) {
         if (expected.count(doc) == 0)

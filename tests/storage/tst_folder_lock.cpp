@@ -10,8 +10,10 @@
 
 #include <QTest>
 
+#include <fcntl.h>
 #include <map>
 #include <memory>
+#include <sys/file.h>
 
 using namespace storage;
 using namespace faultsupport;
@@ -31,11 +33,14 @@ const std::string kSecond = quotedRecord("1", "Second", longText(200 * 1024, 1))
 
 // A child that rewrites the document and, at the given step, tells the parent through locked
 // and stays there until release brings a byte.
-ChildProcess pausedRewrite(Pipe &locked, Pipe &release, RewriteStep pauseAt, RecordChangeFn change)
+ChildProcess pausedRewrite(
+    Pipe &locked, Pipe &release, RewriteStep pauseAt, RecordChangeFn change, bool asNobody = false)
 {
-    return ChildProcess([&] {
+    return ChildProcess([&, asNobody] {
         locked.closeRead();
         release.closeWrite();
+        if (asNobody && !becomeNobody())
+            return std::string("cannot act as another user");
         ::umask(022);
         bool paused = false;
         detail::setRewriteStepHook([&](RewriteStep s) {
@@ -58,6 +63,50 @@ TopicRecord appendedRecord(int p, int k)
         "writer " + std::to_string(p) + " record " + std::to_string(k),
         "record " + std::to_string(k) + ", of writer " + std::to_string(p) + "\r\n"
             + longText(size, static_cast<unsigned>(p * 100 + k)));
+}
+
+// A program of an earlier version: it serialises its changes with an flock on the lock file
+// alone, which it creates. It tells the parent through locked once it holds the lock, and
+// lets go when release brings a byte.
+ChildProcess earlierVersionHolding(Pipe &locked, Pipe &release, bool asNobody)
+{
+    return ChildProcess([&, asNobody] {
+        locked.closeRead();
+        release.closeWrite();
+        if (asNobody && !becomeNobody())
+            return std::string("cannot act as another user");
+        const int fd = ::open(kLockName, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0 || ::flock(fd, LOCK_EX) != 0)
+            return std::string("cannot take the lock file: ") + std::strerror(errno);
+        locked.send();
+        if (!release.receive(kChildTimeout))
+            ::_exit(3);
+        ::close(fd);
+        return encodeStatus(Status());
+    });
+}
+
+// Runs body in a child, as the unprivileged user when asNobody.
+ChildOutcome runAs(bool asNobody, const std::function<std::string()> &body)
+{
+    ChildProcess child([&] {
+        if (asNobody && !becomeNobody())
+            return std::string("cannot act as another user");
+        return body();
+    });
+    return child.wait(kChildTimeout);
+}
+
+// Gives the working folder and its entries to the unprivileged user; false when that fails.
+bool handFolderToNobody()
+{
+    std::vector<std::string> names = folderEntries();
+    names.push_back(".");
+    for (const std::string &name : names) {
+        if (::lchown(name.c_str(), kNobody, kNobody) != 0)
+            return false;
+    }
+    return true;
 }
 
 void verifyReport(const ChildOutcome &outcome, std::size_t statuses)
@@ -83,6 +132,10 @@ private Q_SLOTS:
     void unreadableLockFileRefuses();
     void deadHolderBlocksNoOne_data();
     void deadHolderBlocksNoOne();
+    void noLockFileLeft_data();
+    void noLockFileLeft();
+    void mixedLockers_data();
+    void mixedLockers();
     void concurrentWriters_data();
     void concurrentWriters();
 
@@ -199,6 +252,8 @@ void TestFolderLock::heldLockMakesOthersWait()
     VERIFY_FILE_BYTES(kDocument, byHolder + kSecond + byWaiter + appended);
     QVERIFY(!pathExists(kScratch));
     QVERIFY(recoveredFiles().empty());
+    // The folder itself was the lock: no file is left behind.
+    QVERIFY(!pathExists(kLockName));
 }
 
 void TestFolderLock::waiterGoesOnOnceReleased()
@@ -274,19 +329,38 @@ void TestFolderLock::deadHolderBlocksNoOne_data()
 {
     QTest::addColumn<RewriteStep>("step");
     QTest::addColumn<bool>("replaced");
+    // A folder that can be written but not listed: the lock file serves instead of the folder.
+    QTest::addColumn<bool>("unlisted");
 
-    QTest::newRow("killed just after locking") << RewriteStep::Locked << false;
-    QTest::newRow("killed with Help.tmp created") << RewriteStep::ScratchCreated << false;
-    QTest::newRow("killed halfway through the copy") << RewriteStep::RecordWritten << false;
-    QTest::newRow("killed before flushing the folder") << RewriteStep::Replaced << true;
+    for (const bool unlisted : {false, true}) {
+        const char *where = unlisted ? ", in a folder that cannot be listed" : "";
+        QTest::addRow("killed just after locking%s", where)
+            << RewriteStep::Locked << false << unlisted;
+        QTest::addRow("killed with Help.tmp created%s", where)
+            << RewriteStep::ScratchCreated << false << unlisted;
+        QTest::addRow("killed halfway through the copy%s", where)
+            << RewriteStep::RecordWritten << false << unlisted;
+        QTest::addRow("killed before flushing the folder%s", where)
+            << RewriteStep::Replaced << true << unlisted;
+    }
 }
 
 void TestFolderLock::deadHolderBlocksNoOne()
 {
     QFETCH(RewriteStep, step);
     QFETCH(bool, replaced);
+    QFETCH(bool, unlisted);
 
-    ChildProcess holder([&] {
+    if (unlisted) {
+        // Root lists every folder, so the programs run as another user.
+        if (::geteuid() != 0)
+            QSKIP("only root can act as two users");
+        if (!handFolderToNobody())
+            QSKIP("cannot hand the folder to another user");
+        QCOMPARE(::chmod(".", 0300), 0);
+    }
+
+    const ChildOutcome outcome = runAs(unlisted, [&] {
         detail::setRewriteStepHook([&](RewriteStep s) {
             if (s == step)
                 ::raise(SIGKILL);
@@ -295,23 +369,184 @@ void TestFolderLock::deadHolderBlocksNoOne()
             rewriteDocument(kDocument, replaceRecord(1, stringRecord("1", "First", "dead")));
         return encodeStatus(r.status);
     });
-    QVERIFY(holder.started());
-    const ChildOutcome outcome = holder.wait(kChildTimeout);
     QVERIFY2(outcome.killedBy(SIGKILL), outcome.describe().constData());
-    QVERIFY(pathExists(kLockName));
+    // Only where the folder cannot be locked is the lock file made, and then it must stay.
+    QCOMPARE(pathExists(kLockName), unlisted);
 
     const std::string before = (replaced ? quotedRecord("1", "First", "dead") : kFirst) + kSecond;
     VERIFY_FILE_BYTES(kDocument, before);
-    detail::setLockTimeout(kShortWait);
-    const RewriteResult r = rewriteDocument(
-        kDocument, insertAfterRecord(UINT64_MAX, stringRecord("2", "After", "the dead holder")));
-    QVERIFY2(r.status.ok(), r.status.message().c_str());
-    const Status appended = appendRecord(kDocument, stringRecord("2", "Appended", "too"));
-    QVERIFY2(appended.ok(), appended.message().c_str());
+    const ChildOutcome after = runAs(unlisted, [&] {
+        detail::setLockTimeout(kShortWait);
+        const RewriteResult r = rewriteDocument(kDocument,
+            insertAfterRecord(UINT64_MAX, stringRecord("2", "After", "the dead holder")));
+        return encodeStatus(r.status)
+            + encodeStatus(appendRecord(kDocument, stringRecord("2", "Appended", "too")));
+    });
+    verifyReport(after, 2);
+    for (const ReportedStatus &s : decodeStatuses(after.report))
+        QVERIFY2(s.ok(), describeStatus(s).constData());
     VERIFY_FILE_BYTES(kDocument,
         before + quotedRecord("2", "After", "the dead holder")
             + quotedRecord("2", "Appended", "too"));
     QVERIFY(!pathExists(kScratch));
+    QCOMPARE(pathExists(kLockName), unlisted);
+}
+
+void TestFolderLock::noLockFileLeft_data()
+{
+    QTest::addColumn<QByteArray>("operation");
+    QTest::addColumn<bool>("othersFolder");
+    QTest::addColumn<QStringList>("entries");
+
+    const QStringList document {QString::fromStdString(kDocument)};
+    const std::pair<const char *, QStringList> operations[] = {
+        {"save a new topic", document},
+        {"insert", document},
+        {"remove", document},
+        {"move", document},
+        {"save after edit", document},
+        {"change nothing", document},
+        {"fail on a damaged document", document},
+        {"delete the document", {}},
+    };
+    for (const bool others : {false, true}) {
+        for (const auto &[operation, entries] : operations) {
+            QTest::addRow("%s%s", operation, others ? ", in a folder another user owns" : "")
+                << QByteArray(operation) << others << entries;
+        }
+    }
+}
+
+void TestFolderLock::noLockFileLeft()
+{
+    QFETCH(QByteArray, operation);
+    QFETCH(bool, othersFolder);
+    QFETCH(QStringList, entries);
+
+    if (operation == "fail on a damaged document")
+        QVERIFY(writeFile(kDocument, kFirst + "\"2\",\"Cut"));
+    if (othersFolder) {
+        // Root's folder, open to everyone; the document may be written by all.
+        if (::geteuid() != 0)
+            QSKIP("only root can act as two users");
+        QCOMPARE(::chmod(".", 0777), 0);
+        QCOMPARE(::chmod(kDocument.c_str(), 0666), 0);
+    }
+
+    const ChildOutcome outcome = runAs(othersFolder, [&] {
+        const TopicRecord topic = stringRecord("1", "New", "text");
+        Status s;
+        if (operation == "save a new topic")
+            s = appendRecord(kDocument, topic);
+        else if (operation == "insert")
+            s = rewriteDocument(kDocument, insertAfterRecord(1, placeholderRecord())).status;
+        else if (operation == "remove")
+            s = rewriteDocument(kDocument, dropRecord(1)).status;
+        else if (operation == "move")
+            s = rewriteDocument(kDocument, swapWithNext(1)).status;
+        else if (operation == "save after edit")
+            s = rewriteDocument(kDocument, replaceRecord(2, topic)).status;
+        else if (operation == "change nothing")
+            s = rewriteDocument(kDocument, dropRecord(7)).status;
+        else if (operation == "fail on a damaged document")
+            s = rewriteDocument(kDocument, dropRecord(1)).status;
+        else
+            s = removeDocument(kDocument);
+        return encodeStatus(s);
+    });
+    verifyReport(outcome, 1);
+    const ReportedStatus status = decodeStatuses(outcome.report)[0];
+    QVERIFY2(status.ok() == (operation != "fail on a damaged document"),
+        describeStatus(status).constData());
+
+    QStringList now;
+    for (const std::string &name : folderEntries())
+        now << QString::fromStdString(name);
+    QCOMPARE(now, entries);
+}
+
+void TestFolderLock::mixedLockers_data()
+{
+    QTest::addColumn<bool>("earlierVersion"); // the holder: a program that locks only the file
+    QTest::addColumn<bool>("holderIsNobody");
+    QTest::addColumn<bool>("waiterIsNobody");
+    QTest::addColumn<bool>("unlisted"); // the folder can be written but not listed (0300)
+    QTest::addColumn<bool>("lockFileThere"); // left by an earlier change
+
+    QTest::newRow("an earlier version holds the lock file")
+        << true << false << false << false << false;
+    QTest::newRow("an earlier version of another user holds the lock file")
+        << true << true << false << false << false;
+    QTest::newRow("an earlier version holds the lock file, the waiter is another user")
+        << true << false << true << false << false;
+    QTest::newRow("neither can list the folder: both use the lock file")
+        << false << true << true << true << false;
+    QTest::newRow("the holder cannot list the folder, the waiter can")
+        << false << true << false << true << false;
+    QTest::newRow("the holder lists the folder, the waiter cannot; a lock file is there")
+        << false << false << true << true << true;
+}
+
+void TestFolderLock::mixedLockers()
+{
+    QFETCH(bool, earlierVersion);
+    QFETCH(bool, holderIsNobody);
+    QFETCH(bool, waiterIsNobody);
+    QFETCH(bool, unlisted);
+    QFETCH(bool, lockFileThere);
+
+    if (holderIsNobody || waiterIsNobody) {
+        if (::geteuid() != 0)
+            QSKIP("only root can act as two users");
+        if (lockFileThere)
+            QVERIFY(writeFile(kLockName, ""));
+        if (!handFolderToNobody())
+            QSKIP("cannot hand the folder to another user");
+        // Root lists every folder; the other user lists this one only when allowed to.
+        QCOMPARE(::chmod(".", unlisted ? 0300 : 0755), 0);
+    }
+
+    Pipe locked;
+    Pipe release;
+    const std::string byHolder = quotedRecord("1", "First", "by the holder");
+    ChildProcess holder = earlierVersion
+        ? earlierVersionHolding(locked, release, holderIsNobody)
+        : pausedRewrite(locked, release, RewriteStep::ScratchCreated,
+            replaceRecord(1, stringRecord("1", "First", "by the holder")), holderIsNobody);
+    QVERIFY(holder.started());
+    locked.closeWrite();
+    release.closeRead();
+    QVERIFY2(locked.receive(kChildTimeout), "the holder did not take the lock");
+
+    const auto contend = [&] {
+        return runAs(waiterIsNobody, [&] {
+            detail::setLockTimeout(kShortWait);
+            const RewriteResult r = rewriteDocument(kDocument,
+                insertAfterRecord(UINT64_MAX, stringRecord("1", "Third", "by the waiter")));
+            return encodeStatus(r.status)
+                + encodeStatus(appendRecord(kDocument, stringRecord("1", "Fourth", "appended")));
+        });
+    };
+    const ChildOutcome busy = contend();
+    verifyReport(busy, 2);
+    for (const ReportedStatus &s : decodeStatuses(busy.report))
+        QVERIFY2(s.code == ErrorCode::Busy, describeStatus(s).constData());
+    VERIFY_FILE_BYTES(kDocument, kFirst + kSecond);
+
+    QVERIFY(release.send());
+    const ChildOutcome held = holder.wait(kChildTimeout);
+    verifyReport(held, 1);
+    QVERIFY2(decodeStatuses(held.report)[0].ok(), held.report.c_str());
+
+    const ChildOutcome done = contend();
+    verifyReport(done, 2);
+    for (const ReportedStatus &s : decodeStatuses(done.report))
+        QVERIFY2(s.ok(), describeStatus(s).constData());
+    VERIFY_FILE_BYTES(kDocument,
+        (earlierVersion ? kFirst : byHolder) + kSecond + quotedRecord("1", "Third", "by the waiter")
+            + quotedRecord("1", "Fourth", "appended"));
+    QVERIFY(!pathExists(kScratch));
+    QVERIFY(recoveredFiles().empty());
 }
 
 void TestFolderLock::concurrentWriters_data()

@@ -65,6 +65,10 @@ void TestHandOver::readsOneField_data()
     QTest::newRow("name that reads as a number keeps its text")
         << QByteArray("1e3\r\n") << QByteArray("1e3");
     QTest::newRow("empty file") << QByteArray() << QByteArray();
+    QTest::newRow("what follows the closing quote is dropped")
+        << QByteArray("\"Guide.scv\"junk,more\r\n") << QByteArray("Guide.scv");
+    QTest::newRow("quoted name with a line break inside")
+        << QByteArray("\"two\r\nlines.scv\"\r\n") << QByteArray("two\r\nlines.scv");
 }
 
 void TestHandOver::readsOneField()
@@ -76,6 +80,12 @@ void TestHandOver::readsOneField()
     const HandOverResult read = readHandOver();
     QVERIFY(read.status.ok());
     QCOMPARE(QByteArray::fromStdString(read.documentName), name);
+
+    // The same bytes a byte at a time: the name crosses every refill of the reader.
+    testsupport::TrickleSource trickle(testsupport::bytes(fileBytes), 1);
+    const HandOverResult trickled = readHandOver(trickle, kHandOverName);
+    QVERIFY(trickled.status.ok());
+    QCOMPARE(QByteArray::fromStdString(trickled.documentName), name);
 }
 
 void TestHandOver::refused()
