@@ -263,7 +263,8 @@ void RtfReaderImpl::groupEnd()
     decodeBytes();
     m_pendingSkip = 0;
     const Destination leaving = m_state.destination;
-    if (leaving == Destination::FontTable && m_inFontEntry)
+    // An entry ends with its group; groups inside it hold parts of its name.
+    if (leaving == Destination::FontTable && m_inFontEntry && m_depth <= m_fontEntryDepth)
         finishFontName();
     if (leaving == Destination::StyleEntry && m_stack.last().destination == Destination::StyleSheet)
         finishStyle();

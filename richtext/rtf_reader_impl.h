@@ -459,6 +459,7 @@ private:
     QHash<QString, int> m_fontNames; // case-folded name to number
     FontEntry m_fontEntry; // being read in the font table
     bool m_inFontEntry = false; // a \f came: text names that font
+    int m_fontEntryDepth = 0; // of the group that the entry's \f came in
     QList<QColor> m_colors; // invalid: "auto"
     int m_red = -1;
     int m_green = -1;

@@ -726,6 +726,8 @@ void RtfReaderImpl::wordFontNumber(int font)
 {
     if (m_inFontEntry && m_fontEntry.number != font)
         finishFontName();
+    if (!m_inFontEntry)
+        m_fontEntryDepth = m_depth;
     m_fontEntry.number = font;
     m_inFontEntry = true;
 }

@@ -353,6 +353,11 @@ void TestRtfReader::charFormat_data()
     QTest::newRow("font name with alternative and hex")
         << QByteArray("{\\rtf1{\\fonttbl{\\f2\\fcharset238 Gar\\'e1{\\*\\falt Other};}}\\f2 text}")
         << "text" << int(QTextFormat::FontFamilies) << QVariant(QStringList {"Gar\u00e1"});
+    QTest::newRow("font name written in groups of Unicode characters")
+        << QByteArray(
+               "{\\rtf1{\\fonttbl{\\f1\\fnil\\fcharset134 {\\uc1 \\u24494 ?}{\\uc1 \\u36719 ?}"
+               "{\\*\\falt {\\uc1 \\u24494 ?}};}{\\f2 Arial;}}\\f1 text}")
+        << "text" << int(QTextFormat::FontFamilies) << QVariant(QStringList {"\u5fae\u8f6f"});
     QTest::newRow("default font from deff")
         << QByteArray("{\\rtf1\\deff1" + tables + " text}") << "text"
         << int(QTextFormat::FontFamilies) << QVariant(QStringList {"Courier New"});

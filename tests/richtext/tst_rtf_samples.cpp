@@ -202,10 +202,10 @@ void TestRtfSamples::styledSampleFont_data()
     same("peer/cp950listleveltext3", 12, "Calibri");
     same("peer/fdo62805", 12, "Nimbus Roman No9 L");
     same("peer/fdo69384-paste", 32, "Arial");
-    differs("peer/fdo77996", 12, "0", 10.5, "\u5fae",
+    differs("peer/fdo77996", 12, "0", 10.5, "\u5fae\u8f6f\u96c5\u9ed1",
         "the text states no size: LibreOffice gives it RTF's default 12 pt over the Normal style's "
-        "10.5 pt, we the style's size; LibreOffice cannot read the font's name, which is written "
-        "in \\u escapes");
+        "10.5 pt, we the style's size; LibreOffice names the font \"0\", not reading its name "
+        "(Microsoft YaHei) from \\u escapes that are each in a group of their own");
     same("peer/fdo79959", 11, "Calibri");
     differs("peer/fdo81033", 12, "DejaVu Serif", kBasePoints, "Verdana",
         "neither the text (two tabs) nor its style states a size or a font; LibreOffice shows its "
