@@ -451,14 +451,16 @@ void RtfReaderImpl::wordLine(int)
 
 void RtfReaderImpl::wordPar(int)
 {
-    if (m_state.destination != Destination::Body)
+    // A paragraph ends wherever its \par stands, in a list label's group too: some writers
+    // (AbiWord) put a whole numbered paragraph there.
+    if (!inBodyText())
         return;
     endParagraph();
 }
 
 void RtfReaderImpl::wordPage(int)
 {
-    if (m_state.destination != Destination::Body)
+    if (!inBodyText())
         return;
     if (m_blockHasContent || !m_text.isEmpty())
         endParagraph();
@@ -467,7 +469,7 @@ void RtfReaderImpl::wordPage(int)
 
 void RtfReaderImpl::wordSection(int)
 {
-    if (m_state.destination != Destination::Body)
+    if (!inBodyText())
         return;
     if (m_blockHasContent || !m_text.isEmpty())
         endParagraph();
@@ -597,21 +599,21 @@ void RtfReaderImpl::wordCellRight(int twips)
 
 void RtfReaderImpl::wordCell(int)
 {
-    if (m_state.destination != Destination::Body)
+    if (!inBodyText())
         return;
     nextCell();
 }
 
 void RtfReaderImpl::wordRow(int)
 {
-    if (m_state.destination != Destination::Body)
+    if (!inBodyText())
         return;
     endRow();
 }
 
 void RtfReaderImpl::wordNestCell(int)
 {
-    if (m_state.destination != Destination::Body)
+    if (!inBodyText())
         return;
     endParagraph();
 }

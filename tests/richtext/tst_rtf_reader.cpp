@@ -226,6 +226,11 @@ void TestRtfReader::plainText_data()
     QTest::newRow("list text shown")
         << QByteArray("{\\rtf1 {\\listtext\\pard\\plain \\'b7\\tab}item}")
         << QStringLiteral("\u00b7\titem");
+    // AbiWord writes a numbered heading, label and text, inside the label's group.
+    QTest::newRow("par inside a list label's group ends its paragraph")
+        << QByteArray("{\\rtf1 {\\listtext\\pard\\sb440{\\b\\tab Our Process}{\\par}\n}"
+                      "\\pard New versions\\par{\\listtext\\pard{\\tab Next}\\page}\\pard last}")
+        << QStringLiteral("\tOur Process\nNew versions\n\tNext\nlast");
     QTest::newRow("pntext shown") << QByteArray("{\\rtf1 {\\pntext 1.\\tab}item}")
                                   << QStringLiteral("1.\titem");
     const QByteArray listTable(
