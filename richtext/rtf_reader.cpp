@@ -222,15 +222,15 @@ RtfReadReport RtfReaderImpl::run()
         // end of its own joins the paragraph it lands in, which keeps its format, as it does
         // in word processors.
         if (m_table) {
-            applyBlockFormat(m_blockHasContent ? m_blockPara : m_state.para);
+            applyBlockFormat(m_blockHasContent ? m_blockPara : m_closingPara);
             closeTable();
         }
         if (m_endedParagraph)
             m_cursor.setBlockFormat(m_originalBlockFormat);
     } else {
-        // The groups are closed by now: the last paragraph keeps what it had when it got
-        // content.
-        applyBlockFormat(m_blockHasContent ? m_blockPara : m_state.para);
+        // The last paragraph keeps what it had when it got content, or, when it has none, what
+        // the document stated last.
+        applyBlockFormat(m_blockHasContent ? m_blockPara : m_closingPara);
     }
     return m_report;
 }
@@ -250,6 +250,8 @@ void RtfReaderImpl::groupStart()
     m_stack.append(m_state);
     m_state.ignorable = false;
     ++m_depth;
+    if (m_state.destination == Destination::StyleSheet)
+        beginStyle();
 }
 
 void RtfReaderImpl::groupEnd()
@@ -261,8 +263,14 @@ void RtfReaderImpl::groupEnd()
     decodeBytes();
     m_pendingSkip = 0;
     const Destination leaving = m_state.destination;
-    if (leaving == Destination::FontTable && m_inFontEntry)
+    // An entry ends with its group; groups inside it hold parts of its name.
+    if (leaving == Destination::FontTable && m_inFontEntry && m_depth <= m_fontEntryDepth)
         finishFontName();
+    if (leaving == Destination::StyleEntry && m_stack.last().destination == Destination::StyleSheet)
+        finishStyle();
+    // What the document's group stated last: the state outside it knows none of it.
+    if (m_depth == 1)
+        m_closingPara = m_state.para;
     m_state = m_stack.takeLast();
     --m_depth;
     if (m_pictureDepth > m_depth) {
@@ -277,7 +285,9 @@ void RtfReaderImpl::groupEnd()
     if (leaving == Destination::OldNumbering && m_state.destination != Destination::OldNumbering
         && !m_oldNumberings.isEmpty())
         m_state.para.oldNumbering = static_cast<int>(m_oldNumberings.size() - 1);
-    if (leaving == Destination::FontTable && m_state.destination != Destination::FontTable)
+    // The fonts, or the styles that name them, are known now.
+    if ((leaving == Destination::FontTable || leaving == Destination::StyleSheet)
+        && m_state.destination != leaving)
         updateCodePage();
     m_tokenizer.setDoubleByteCodePage(
         isDoubleByteCodePage(m_state.codePage) ? m_state.codePage : 0);
@@ -396,6 +406,8 @@ void RtfReaderImpl::text(QByteArrayView bytes)
     case Destination::AnsiAlternative:
     case Destination::ListTable:
     case Destination::OldNumbering:
+    case Destination::StyleSheet:
+    case Destination::StyleEntry: // style names are not needed
         break;
     }
 }
@@ -483,16 +495,19 @@ void RtfReaderImpl::appendChars(QStringView chars)
     default:
         return;
     }
-    if (m_state.chars.hidden || chars.isEmpty())
+    if (chars.isEmpty())
+        return;
+    const CharProps shown = shownChars();
+    if (shown.hidden)
         return;
     if (!m_fields.isEmpty())
         m_fields.last().resultShown = true;
     if (!m_blockHasContent && !m_sawListText && m_state.destination == Destination::Body)
         insertListLabel();
     prepareContent();
-    if (!m_text.isEmpty() && !(m_textProps == m_state.chars))
+    if (!m_text.isEmpty() && !(m_textProps == shown))
         flushText();
-    m_textProps = m_state.chars;
+    m_textProps = shown;
     const qsizetype before = m_text.size();
     for (QChar c : chars) {
         // An escaped line end (\'0d, \'0a) breaks the line; other C0 controls are not text.
@@ -584,7 +599,7 @@ QTextCharFormat RtfReaderImpl::charFormat(const CharProps &props)
 
 void RtfReaderImpl::updateCodePage()
 {
-    const auto font = m_fonts.constFind(m_state.chars.font);
+    const auto font = m_fonts.constFind(shownChars().font);
     m_state.codePage =
         (font != m_fonts.constEnd() && font->codePage) ? font->codePage : m_ansiCodePage;
     m_tokenizer.setDoubleByteCodePage(
@@ -618,8 +633,9 @@ void RtfReaderImpl::finishColor()
     m_haveFormat = false;
 }
 
-void RtfReaderImpl::applyBlockFormat(const ParaProps &para)
+void RtfReaderImpl::applyBlockFormat(const ParaProps &stated)
 {
+    const ParaProps para = shownPara(stated);
     QTextBlockFormat format;
     switch (para.alignment) {
     case Alignment::Left:
@@ -687,7 +703,7 @@ void RtfReaderImpl::endParagraph()
     prepareContent();
     flushText();
     applyBlockFormat(m_state.para);
-    m_cursor.insertBlock(QTextBlockFormat(), charFormat(m_state.chars));
+    m_cursor.insertBlock(QTextBlockFormat(), charFormat(shownChars()));
     m_endedParagraph = true;
     m_blockHasContent = false;
     m_sawListText = false;
@@ -696,7 +712,7 @@ void RtfReaderImpl::endParagraph()
 void RtfReaderImpl::finishPicture()
 {
     const Picture picture = std::exchange(m_picture, Picture());
-    if (!inBodyText() || m_state.chars.hidden || !m_document)
+    if (!inBodyText() || shownChars().hidden || !m_document)
         return;
     const PictureImage built = buildPicture(picture, m_pixelBudget);
     if (built.image.isNull())

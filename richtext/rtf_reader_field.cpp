@@ -106,12 +106,15 @@ void RtfReaderImpl::finishField(const QString &instruction, bool resultShown)
     int codePage = m_ansiCodePage;
     if (!symbol.font.isEmpty()) {
         m_state.chars.font = fontNumberNamed(symbol.font);
+        m_state.chars.stated |= CharField::Font;
         codePage = m_fonts.value(m_state.chars.font).codePage;
         if (codePage == 0)
             codePage = m_ansiCodePage;
     }
-    if (symbol.halfPoints > 0)
+    if (symbol.halfPoints > 0) {
         m_state.chars.halfPoints = symbol.halfPoints;
+        m_state.chars.stated |= CharField::Size;
+    }
     QString text;
     if (symbol.unicode) {
         text = QChar(static_cast<char16_t>(symbol.code));

@@ -16,6 +16,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include <algorithm>
 #include <string_view>
 
 class QTextTable;
@@ -35,7 +36,46 @@ enum class Destination : quint8 {
     LevelText, // a list level's \leveltext
     OldNumbering, // \pn
     OldNumberingText, // \pntxtb and \pntxta
+    StyleSheet, // \stylesheet: each group in it defines a style
+    StyleEntry, // one style's definition
 };
+
+// The properties that a style or the text states. What the text states wins over its styles,
+// and what neither states is the display's own (rtf_reader_style.cpp).
+enum class CharField : quint16 {
+    Font = 1 << 0,
+    Size = 1 << 1,
+    Foreground = 1 << 2,
+    Background = 1 << 3,
+    Highlight = 1 << 4,
+    Raise = 1 << 5,
+    Underline = 1 << 6,
+    Vertical = 1 << 7,
+    Bold = 1 << 8,
+    Italic = 1 << 9,
+    Strike = 1 << 10,
+    Hidden = 1 << 11,
+    Caps = 1 << 12,
+    SmallCaps = 1 << 13,
+};
+Q_DECLARE_FLAGS(CharFields, CharField)
+Q_DECLARE_OPERATORS_FOR_FLAGS(CharFields)
+
+enum class ParaField : quint16 {
+    Tabs = 1 << 0,
+    LeftIndent = 1 << 1,
+    RightIndent = 1 << 2,
+    FirstIndent = 1 << 3,
+    SpaceBefore = 1 << 4,
+    SpaceAfter = 1 << 5,
+    LineSpacing = 1 << 6,
+    LineMultiple = 1 << 7,
+    Alignment = 1 << 8,
+    RightToLeft = 1 << 9,
+    PageBreakBefore = 1 << 10,
+};
+Q_DECLARE_FLAGS(ParaFields, ParaField)
+Q_DECLARE_OPERATORS_FOR_FLAGS(ParaFields)
 
 enum class Underline : quint8 { None, Single, Double, Dotted, Dash, DashDot, DashDotDot, Wave };
 enum class VerticalPosition : quint8 { Normal, Super, Sub };
@@ -43,8 +83,10 @@ enum class Alignment : quint8 { Left, Center, Right, Justify };
 
 struct CharProps
 {
-    int font = -1;
-    int halfPoints = 0; // \fs; 0 until stated: the document's default size shows
+    CharFields stated; // by the text (or the style being defined), as opposed to its styles
+    int characterStyle = -1; // \cs; -1: none
+    int font = -1; // -1 until stated: the style's font, else the document's default font
+    int halfPoints = 0; // \fs; 0 when neither the text nor a style states it: the base size shows
     int foreground = 0; // colour table index; 0 is "auto"
     int background = 0;
     int highlight = 0;
@@ -52,7 +94,7 @@ struct CharProps
     int link = -1; // index into the reader's link targets
     Underline underline = Underline::None;
     VerticalPosition vertical = VerticalPosition::Normal;
-    qint8 bold = -1; // -1 until \b or \b0 says: the document's default weight shows
+    qint8 bold = -1; // -1 until \b, \b0 or a style says: the base weight shows
     bool italic = false;
     bool strike = false;
     bool hidden = false;
@@ -72,6 +114,8 @@ struct TabStop
 
 struct ParaProps
 {
+    ParaFields stated; // by the text (or the style being defined), as opposed to its style
+    int style = 0; // \s; \pard returns to style 0, the document's Normal
     QList<TabStop> tabs;
     int leftIndent = 0; // twips
     int rightIndent = 0;
@@ -168,6 +212,17 @@ struct OldNumbering
     bool operator==(const OldNumbering &) const = default;
 };
 
+// A style sheet entry: what the style states, and the style it is based on.
+struct StyleDefinition
+{
+    enum class Kind : quint8 { Paragraph, Character, Other }; // Other: section and table styles
+    Kind kind = Kind::Paragraph; // an entry without \s, \cs, \ds or \ts is paragraph style 0
+    int number = 0;
+    int basedOn = -1; // \sbasedon
+    CharProps chars;
+    ParaProps para;
+};
+
 // "1", "iv", "C" ... for a counter in a list level format (rtf_reader_list.cpp).
 QString formatListNumber(int value, int format);
 
@@ -214,6 +269,7 @@ public:
 private:
     // The control words of a destination; null when the word is unknown there.
     static const Word *findWord(Destination destination, std::string_view name);
+    static const Word *findStyleSheetWord(std::string_view name); // rtf_reader_style.cpp
 
     // Tokens
     void groupStart();
@@ -253,6 +309,18 @@ private:
     void pictureHex(QByteArrayView bytes);
     void fieldResultStarts();
     void finishField(const QString &instruction, bool resultShown);
+
+    // Style sheets (rtf_reader_style.cpp)
+    void beginStyle();
+    void finishStyle();
+    struct ResolvedStyle
+    {
+        CharProps chars;
+        ParaProps para;
+    };
+    ResolvedStyle resolvedStyle(StyleDefinition::Kind kind, int number);
+    CharProps shownChars(); // the current text's, over its styles and the default font
+    ParaProps shownPara(const ParaProps &para); // over its paragraph style
 
     // Lists (rtf_reader_list.cpp)
     void insertListLabel();
@@ -355,6 +423,13 @@ private:
     void wordPictureGoalHeight(int twips);
     void wordPictureScaleX(int percent);
     void wordPictureScaleY(int percent);
+    void wordStyleSheet(int);
+    void wordParagraphStyle(int style);
+    void wordCharacterStyle(int style);
+    void wordDefineParagraphStyle(int number);
+    void wordDefineCharacterStyle(int number);
+    void wordDefineOtherStyle(int number);
+    void wordBasedOn(int style);
 
     RtfTokenizer m_tokenizer;
     QTextCursor &m_cursor;
@@ -384,6 +459,7 @@ private:
     QHash<QString, int> m_fontNames; // case-folded name to number
     FontEntry m_fontEntry; // being read in the font table
     bool m_inFontEntry = false; // a \f came: text names that font
+    int m_fontEntryDepth = 0; // of the group that the entry's \f came in
     QList<QColor> m_colors; // invalid: "auto"
     int m_red = -1;
     int m_green = -1;
@@ -395,6 +471,7 @@ private:
     bool m_endedParagraph = false;
     bool m_blockHasContent = false;
     ParaProps m_blockPara; // when the block last got content
+    ParaProps m_closingPara; // as the document's group closed
     bool m_pageBreakBefore = false;
     int m_tabKind = 0; // for the next \tx
     bool m_sawListText = false;
@@ -435,11 +512,37 @@ private:
     int m_lastOldNumbering = -1;
     int m_oldNumberingCounter = 0;
 
+    QHash<int, StyleDefinition> m_paragraphStyles;
+    QHash<int, StyleDefinition> m_characterStyles;
+    QHash<int, ResolvedStyle> m_resolvedParagraphStyles; // with their \sbasedon chains
+    QHash<int, ResolvedStyle> m_resolvedCharacterStyles;
+    StyleDefinition m_styleEntry; // being read in the style sheet
+
     Picture m_picture;
     int m_pictureDepth = -1;
     int m_footnotes = 0;
     int m_imageCount = 0;
     qint64 m_pixelBudget = 0;
 };
+
+// Control word tables are sorted by name, so that a word is found by binary search.
+template<size_t N>
+constexpr bool isSorted(const RtfReaderImpl::Word (&table)[N])
+{
+    for (size_t i = 1; i < N; ++i) {
+        if (!(table[i - 1].name < table[i].name))
+            return false;
+    }
+    return true;
+}
+
+template<size_t N>
+const RtfReaderImpl::Word *lookUp(const RtfReaderImpl::Word (&table)[N], std::string_view name)
+{
+    const RtfReaderImpl::Word *end = table + N;
+    const RtfReaderImpl::Word *found = std::lower_bound(table, end, name,
+        [](const RtfReaderImpl::Word &word, std::string_view key) { return word.name < key; });
+    return found != end && found->name == name ? found : nullptr;
+}
 
 } // namespace richtext::detail

@@ -18,25 +18,6 @@ int pageLength(int twips)
     return std::clamp(twips, -kMaxTwips, kMaxTwips);
 }
 
-template<size_t N>
-constexpr bool isSorted(const Word (&table)[N])
-{
-    for (size_t i = 1; i < N; ++i) {
-        if (!(table[i - 1].name < table[i].name))
-            return false;
-    }
-    return true;
-}
-
-template<size_t N>
-const Word *lookUp(const Word (&table)[N], std::string_view name)
-{
-    const Word *end = table + N;
-    const Word *found = std::lower_bound(
-        table, end, name, [](const Word &word, std::string_view key) { return word.name < key; });
-    return found != end && found->name == name ? found : nullptr;
-}
-
 } // namespace
 
 const RtfReaderImpl::Word *RtfReaderImpl::findWord(Destination destination, std::string_view name)
@@ -67,6 +48,7 @@ const RtfReaderImpl::Word *RtfReaderImpl::findWord(Destination destination, std:
         {"colortbl", &RtfReaderImpl::wordColorTable, 0, true},
         {"column", &RtfReaderImpl::wordLine, 0, false},
         {"comment", &RtfReaderImpl::wordSkipDestination, 0, true},
+        {"cs", &RtfReaderImpl::wordCharacterStyle, 0, false},
         {"deff", &RtfReaderImpl::wordDefaultFont, 0, false},
         {"dn", &RtfReaderImpl::wordDown, 6, false},
         {"do", &RtfReaderImpl::wordIgnore, 0, true},
@@ -150,6 +132,7 @@ const RtfReaderImpl::Word *RtfReaderImpl::findWord(Destination destination, std:
         {"rtf", &RtfReaderImpl::wordIgnore, 1, false},
         {"rtlmark", &RtfReaderImpl::wordCharacter, 0x200f, false},
         {"rtlpar", &RtfReaderImpl::wordRightToLeft, 1, false},
+        {"s", &RtfReaderImpl::wordParagraphStyle, 0, false},
         {"sa", &RtfReaderImpl::wordSpaceAfter, 0, false},
         {"sb", &RtfReaderImpl::wordSpaceBefore, 0, false},
         {"scaps", &RtfReaderImpl::wordSmallCaps, 1, false},
@@ -159,7 +142,7 @@ const RtfReaderImpl::Word *RtfReaderImpl::findWord(Destination destination, std:
         {"slmult", &RtfReaderImpl::wordLineMultiple, 0, false},
         {"strike", &RtfReaderImpl::wordStrike, 1, false},
         {"striked", &RtfReaderImpl::wordStrike, 1, false},
-        {"stylesheet", &RtfReaderImpl::wordSkipDestination, 0, true},
+        {"stylesheet", &RtfReaderImpl::wordStyleSheet, 0, true},
         {"sub", &RtfReaderImpl::wordVertical, 2, false},
         {"super", &RtfReaderImpl::wordVertical, 1, false},
         {"tab", &RtfReaderImpl::wordCharacter, 9, false},
@@ -308,6 +291,9 @@ const RtfReaderImpl::Word *RtfReaderImpl::findWord(Destination destination, std:
         return lookUp(kPictureWords, name);
     case Destination::AnsiAlternative:
         return lookUp(kAnsiAlternativeWords, name);
+    case Destination::StyleEntry:
+        return findStyleSheetWord(name);
+    case Destination::StyleSheet:
     case Destination::Skip:
         return nullptr;
     }
@@ -416,11 +402,9 @@ void RtfReaderImpl::wordAnsiCodePage(int codePage)
 
 void RtfReaderImpl::wordDefaultFont(int font)
 {
+    // Text that states no font, and whose styles state none, is in this one.
     m_defaultFont = font;
-    if (m_state.chars.font < 0) {
-        m_state.chars.font = font;
-        updateCodePage();
-    }
+    updateCodePage();
 }
 
 // Characters
@@ -467,14 +451,16 @@ void RtfReaderImpl::wordLine(int)
 
 void RtfReaderImpl::wordPar(int)
 {
-    if (m_state.destination != Destination::Body)
+    // A paragraph ends wherever its \par stands, in a list label's group too: some writers
+    // (AbiWord) put a whole numbered paragraph there.
+    if (!inBodyText())
         return;
     endParagraph();
 }
 
 void RtfReaderImpl::wordPage(int)
 {
-    if (m_state.destination != Destination::Body)
+    if (!inBodyText())
         return;
     if (m_blockHasContent || !m_text.isEmpty())
         endParagraph();
@@ -483,7 +469,7 @@ void RtfReaderImpl::wordPage(int)
 
 void RtfReaderImpl::wordSection(int)
 {
-    if (m_state.destination != Destination::Body)
+    if (!inBodyText())
         return;
     if (m_blockHasContent || !m_text.isEmpty())
         endParagraph();
@@ -495,56 +481,67 @@ void RtfReaderImpl::wordPard(int)
     if (m_state.destination == Destination::ListText)
         return;
     m_state.para = ParaProps();
+    updateCodePage(); // style 0 may name another font
 }
 
 void RtfReaderImpl::wordAlignment(int alignment)
 {
     m_state.para.alignment = static_cast<Alignment>(std::clamp(alignment, 0, 3));
+    m_state.para.stated |= ParaField::Alignment;
 }
 
 void RtfReaderImpl::wordLeftIndent(int twips)
 {
     m_state.para.leftIndent = pageLength(twips);
+    m_state.para.stated |= ParaField::LeftIndent;
 }
 
 void RtfReaderImpl::wordRightIndent(int twips)
 {
     m_state.para.rightIndent = pageLength(twips);
+    m_state.para.stated |= ParaField::RightIndent;
 }
 
 void RtfReaderImpl::wordFirstIndent(int twips)
 {
     m_state.para.firstIndent = pageLength(twips);
+    m_state.para.stated |= ParaField::FirstIndent;
 }
 
 void RtfReaderImpl::wordSpaceBefore(int twips)
 {
     m_state.para.spaceBefore = pageLength(twips);
+    m_state.para.stated |= ParaField::SpaceBefore;
 }
 
 void RtfReaderImpl::wordSpaceAfter(int twips)
 {
     m_state.para.spaceAfter = pageLength(twips);
+    m_state.para.stated |= ParaField::SpaceAfter;
 }
 
 void RtfReaderImpl::wordLineSpacing(int twips)
 {
     m_state.para.lineSpacing = pageLength(twips);
+    m_state.para.stated |= ParaField::LineSpacing;
 }
 
 void RtfReaderImpl::wordLineMultiple(int on)
 {
     m_state.para.lineMultiple = on != 0;
+    m_state.para.stated |= ParaField::LineMultiple;
 }
 
 void RtfReaderImpl::wordRightToLeft(int on)
 {
     m_state.para.rightToLeft = on != 0;
+    m_state.para.stated |= ParaField::RightToLeft;
 }
 
 void RtfReaderImpl::wordPageBreakBefore(int on)
 {
     m_state.para.pageBreakBefore = on != 0;
+    m_state.para.stated |= ParaField::PageBreakBefore;
 }
 
 void RtfReaderImpl::wordTabKind(int kind)
@@ -557,6 +554,7 @@ void RtfReaderImpl::wordTabStop(int twips)
     // Word allows 64 tab stops in a paragraph.
     if (m_state.para.tabs.size() < 64)
         m_state.para.tabs.append(TabStop {pageLength(twips), static_cast<quint8>(m_tabKind)});
+    m_state.para.stated |= ParaField::Tabs;
     m_tabKind = 0;
 }
 
@@ -601,21 +599,21 @@ void RtfReaderImpl::wordCellRight(int twips)
 
 void RtfReaderImpl::wordCell(int)
 {
-    if (m_state.destination != Destination::Body)
+    if (!inBodyText())
         return;
     nextCell();
 }
 
 void RtfReaderImpl::wordRow(int)
 {
-    if (m_state.destination != Destination::Body)
+    if (!inBodyText())
         return;
     endRow();
 }
 
 void RtfReaderImpl::wordNestCell(int)
 {
-    if (m_state.destination != Destination::Body)
+    if (!inBodyText())
         return;
     endParagraph();
 }
@@ -624,9 +622,9 @@ void RtfReaderImpl::wordNestCell(int)
 
 void RtfReaderImpl::wordPlain(int)
 {
+    // Back to what the paragraph's style gives: the character style goes too.
     const int link = m_state.chars.link; // a link is the field's, not a character property
     m_state.chars = CharProps();
-    m_state.chars.font = m_defaultFont;
     m_state.chars.link = link;
     updateCodePage();
 }
@@ -634,56 +632,67 @@ void RtfReaderImpl::wordPlain(int)
 void RtfReaderImpl::wordBold(int on)
 {
     m_state.chars.bold = on != 0 ? 1 : 0;
+    m_state.chars.stated |= CharField::Bold;
 }
 
 void RtfReaderImpl::wordItalic(int on)
 {
     m_state.chars.italic = on != 0;
+    m_state.chars.stated |= CharField::Italic;
 }
 
 void RtfReaderImpl::wordStrike(int on)
 {
     m_state.chars.strike = on != 0;
+    m_state.chars.stated |= CharField::Strike;
 }
 
 void RtfReaderImpl::wordUnderline(int kind)
 {
     m_state.chars.underline = static_cast<Underline>(std::clamp(kind, 0, 7));
+    m_state.chars.stated |= CharField::Underline;
 }
 
 void RtfReaderImpl::wordVertical(int position)
 {
     m_state.chars.vertical = static_cast<VerticalPosition>(std::clamp(position, 0, 2));
+    m_state.chars.stated |= CharField::Vertical;
 }
 
 void RtfReaderImpl::wordUp(int halfPoints)
 {
     m_state.chars.raise = std::clamp(halfPoints, -3276, 3276);
+    m_state.chars.stated |= CharField::Raise;
 }
 
 void RtfReaderImpl::wordDown(int halfPoints)
 {
     m_state.chars.raise = -std::clamp(halfPoints, -3276, 3276);
+    m_state.chars.stated |= CharField::Raise;
 }
 
 void RtfReaderImpl::wordCaps(int on)
 {
     m_state.chars.caps = on != 0;
+    m_state.chars.stated |= CharField::Caps;
 }
 
 void RtfReaderImpl::wordSmallCaps(int on)
 {
     m_state.chars.smallCaps = on != 0;
+    m_state.chars.stated |= CharField::SmallCaps;
 }
 
 void RtfReaderImpl::wordHidden(int on)
 {
     m_state.chars.hidden = on != 0;
+    m_state.chars.stated |= CharField::Hidden;
 }
 
 void RtfReaderImpl::wordFont(int font)
 {
     m_state.chars.font = font;
+    m_state.chars.stated |= CharField::Font;
     updateCodePage();
 }
 
@@ -691,22 +700,26 @@ void RtfReaderImpl::wordFontSize(int halfPoints)
 {
     // Sizes past 1638 pt are damage; Qt's text layout would choke on them.
     m_state.chars.halfPoints = std::clamp(halfPoints, 1, 3276);
+    m_state.chars.stated |= CharField::Size;
 }
 
 void RtfReaderImpl::wordForeground(int index)
 {
     m_state.chars.foreground = index;
+    m_state.chars.stated |= CharField::Foreground;
 }
 
 void RtfReaderImpl::wordBackground(int index)
 {
     m_state.chars.background = index;
+    m_state.chars.stated |= CharField::Background;
 }
 
 void RtfReaderImpl::wordHighlight(int index)
 {
     // Word writes \highlight with an index into the colour table, as \cb.
     m_state.chars.highlight = index;
+    m_state.chars.stated |= CharField::Highlight;
 }
 
 // Font table
@@ -715,6 +728,8 @@ void RtfReaderImpl::wordFontNumber(int font)
 {
     if (m_inFontEntry && m_fontEntry.number != font)
         finishFontName();
+    if (!m_inFontEntry)
+        m_fontEntryDepth = m_depth;
     m_fontEntry.number = font;
     m_inFontEntry = true;
 }

@@ -131,6 +131,34 @@ void select(RichTextBox &box, int from, int to)
     box.setTextCursor(cursor);
 }
 
+QByteArray readSample(const QString &name)
+{
+    QFile file(QStringLiteral(SCRIVANE_TEST_DATA_DIR "/rtf/") + name + QStringLiteral(".rtf"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The size, in half-points, that most characters of a document are shown at; 0 for a size of
+// the document's default font.
+int mostHalfPoints(const QTextDocument &document)
+{
+    QHash<int, qsizetype> characters;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            const int halfPoints = format.hasProperty(QTextFormat::FontPointSize)
+                ? qRound(format.fontPointSize() * 2)
+                : 0;
+            characters[halfPoints] += it.fragment().length();
+        }
+    }
+    int most = 0;
+    for (auto it = characters.cbegin(); it != characters.cend(); ++it) {
+        if (it.value() > characters.value(most))
+            most = it.key();
+    }
+    return most;
+}
+
 void putOnClipboard(const MimeEntries &entries)
 {
     auto *data = new QMimeData;
@@ -161,6 +189,8 @@ private Q_SLOTS:
     void paste_data();
     void paste();
     void pasteLarge();
+    void pastedSizesSaved_data();
+    void pastedSizesSaved();
     void copyOut_data();
     void copyOut();
     void links_data();
@@ -508,6 +538,55 @@ void TestRichTextBox::pasteLarge()
     QVERIFY2(elapsed < 20000, qPrintable(QString::number(elapsed)));
     QCOMPARE(box.document()->blockCount(), paragraphs + 1);
     QVERIFY(box.Text().endsWith(QLatin1String("The end.")));
+}
+
+void TestRichTextBox::pastedSizesSaved_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<int>("halfPoints"); // at which most of the text is saved
+    QTest::addColumn<bool>("baseSize"); // whether some text is saved at the base size
+
+    // Writer states the body text's size only in its paragraph style.
+    QTest::newRow("Writer's Text Body style, based on Normal")
+        << QByteArray("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Liberation Serif;}}"
+                      "{\\stylesheet{\\s0\\snext0\\f0\\fs24 Normal;}"
+                      "{\\s20\\sbasedon0\\snext20\\sl276\\slmult1\\sb0\\sa140 Text Body;}}"
+                      "\\pard\\plain \\s20\\sb0\\sa140{\\rtlch \\ltrch\\loch Body text.}\\par}")
+        << 24 << false;
+    QTest::newRow("Writer, from docx: links and lists")
+        << readSample(QStringLiteral("generated/g01-pandoc-readme")) << 24 << false;
+    QTest::newRow("Writer, from odt: code blocks at 10 pt")
+        << readSample(QStringLiteral("generated/g03-libffi-readme")) << 20 << false;
+    QTest::newRow("Writer, German")
+        << readSample(QStringLiteral("generated/g06-dpkg-query-man-de")) << 24 << false;
+    // Text with no size from a style or of its own keeps the paste box's base size.
+    QTest::newRow("no style sheet, no size")
+        << QByteArray("{\\rtf1\\ansi Unsized text.\\par}") << 17 << true;
+    QTest::newRow("style sheet without a size")
+        << QByteArray("{\\rtf1\\ansi{\\stylesheet{\\s0\\b Normal;}}\\pard Unsized.\\par}") << 17
+        << true;
+}
+
+// A topic pasted into Penwick's paste box, 8.25 pt, is saved as the box's RTF: the sizes the
+// word processor gave it stay, and only text without one takes the box's base size.
+void TestRichTextBox::pastedSizesSaved()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(int, halfPoints);
+    QFETCH(bool, baseSize);
+    QVERIFY(!rtf.isEmpty());
+
+    RichTextBox box;
+    box.setBaseFont(8.25, false);
+    putOnClipboard({{QStringLiteral("text/rtf"), rtf}});
+    QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+    const QByteArray saved = box.TextRTF();
+
+    static const QRegularExpression base(QStringLiteral("\\\\fs17(?![0-9])"));
+    QCOMPARE(base.match(QString::fromLatin1(saved)).hasMatch(), baseSize);
+    QTextDocument reread;
+    richtext::RtfReader::read(saved, &reread);
+    QCOMPARE(mostHalfPoints(reread), halfPoints);
 }
 
 void TestRichTextBox::copyOut_data()

@@ -75,6 +75,34 @@ QByteArray pngBytes(QSize size)
     return QByteArray::fromHex(pngHex(size));
 }
 
+// A property of a character format: a colour, no value (not stated), or the value itself.
+void compareCharProperty(const QTextCharFormat &format, int property, const QVariant &expected)
+{
+    if (expected.typeId() == QMetaType::QColor) {
+        QCOMPARE(format.brushProperty(property).color(), expected.value<QColor>());
+    } else if (!expected.isValid()) {
+        QVERIFY2(!format.hasProperty(property), qPrintable(format.property(property).toString()));
+    } else if (property == QTextFormat::FontWeight) {
+        QCOMPARE(format.fontWeight(), expected.toInt());
+    } else if (expected.typeId() == QMetaType::Double) {
+        QCOMPARE(format.doubleProperty(property), expected.toDouble());
+    } else if (property == QTextFormat::FontFamilies) {
+        QCOMPARE(format.fontFamilies().toStringList(), expected.toStringList());
+    } else {
+        QCOMPARE(format.property(property), expected);
+    }
+}
+
+void compareBlockProperty(const QTextBlockFormat &format, int property, const QVariant &expected)
+{
+    if (!expected.isValid())
+        QVERIFY(!format.hasProperty(property) || format.intProperty(property) == 0);
+    else if (expected.typeId() == QMetaType::Double)
+        QCOMPARE(format.doubleProperty(property), expected.toDouble());
+    else
+        QCOMPARE(format.intProperty(property), expected.toInt());
+}
+
 QString plainTextOf(const QByteArray &rtf, RtfReadReport *report = nullptr)
 {
     QTextDocument document;
@@ -97,6 +125,12 @@ private Q_SLOTS:
     void charFormat();
     void blockFormat_data();
     void blockFormat();
+    void styleCharFormat_data();
+    void styleCharFormat();
+    void styleBlockFormat_data();
+    void styleBlockFormat();
+    void styleSheetStaysBounded_data();
+    void styleSheetStaysBounded();
     void tabStops_data();
     void tabStops();
     void table_data();
@@ -192,6 +226,11 @@ void TestRtfReader::plainText_data()
     QTest::newRow("list text shown")
         << QByteArray("{\\rtf1 {\\listtext\\pard\\plain \\'b7\\tab}item}")
         << QStringLiteral("\u00b7\titem");
+    // AbiWord writes a numbered heading, label and text, inside the label's group.
+    QTest::newRow("par inside a list label's group ends its paragraph")
+        << QByteArray("{\\rtf1 {\\listtext\\pard\\sb440{\\b\\tab Our Process}{\\par}\n}"
+                      "\\pard New versions\\par{\\listtext\\pard{\\tab Next}\\page}\\pard last}")
+        << QStringLiteral("\tOur Process\nNew versions\n\tNext\nlast");
     QTest::newRow("pntext shown") << QByteArray("{\\rtf1 {\\pntext 1.\\tab}item}")
                                   << QStringLiteral("1.\titem");
     const QByteArray listTable(
@@ -319,6 +358,11 @@ void TestRtfReader::charFormat_data()
     QTest::newRow("font name with alternative and hex")
         << QByteArray("{\\rtf1{\\fonttbl{\\f2\\fcharset238 Gar\\'e1{\\*\\falt Other};}}\\f2 text}")
         << "text" << int(QTextFormat::FontFamilies) << QVariant(QStringList {"Gar\u00e1"});
+    QTest::newRow("font name written in groups of Unicode characters")
+        << QByteArray(
+               "{\\rtf1{\\fonttbl{\\f1\\fnil\\fcharset134 {\\uc1 \\u24494 ?}{\\uc1 \\u36719 ?}"
+               "{\\*\\falt {\\uc1 \\u24494 ?}};}{\\f2 Arial;}}\\f1 text}")
+        << "text" << int(QTextFormat::FontFamilies) << QVariant(QStringList {"\u5fae\u8f6f"});
     QTest::newRow("default font from deff")
         << QByteArray("{\\rtf1\\deff1" + tables + " text}") << "text"
         << int(QTextFormat::FontFamilies) << QVariant(QStringList {"Courier New"});
@@ -350,20 +394,7 @@ void TestRtfReader::charFormat()
     QTextDocument document;
     RtfReader::read(rtf, &document);
     QVERIFY2(document.toPlainText().contains(text), qPrintable(document.toPlainText()));
-    const QTextCharFormat format = formatOf(document, text);
-    if (expected.typeId() == QMetaType::QColor) {
-        QCOMPARE(format.brushProperty(property).color(), expected.value<QColor>());
-    } else if (!expected.isValid()) {
-        QVERIFY(!format.hasProperty(property));
-    } else if (property == QTextFormat::FontWeight) {
-        QCOMPARE(format.fontWeight(), expected.toInt());
-    } else if (expected.typeId() == QMetaType::Double) {
-        QCOMPARE(format.doubleProperty(property), expected.toDouble());
-    } else if (property == QTextFormat::FontFamilies) {
-        QCOMPARE(format.fontFamilies().toStringList(), expected.toStringList());
-    } else {
-        QCOMPARE(format.property(property), expected);
-    }
+    compareCharProperty(formatOf(document, text), property, expected);
 }
 
 void TestRtfReader::blockFormat_data()
@@ -425,13 +456,223 @@ void TestRtfReader::blockFormat()
     RtfReader::read(rtf, &document);
     const QTextBlock block = blockWith(document, text);
     QVERIFY2(block.isValid(), qPrintable(document.toPlainText()));
-    const QTextBlockFormat format = block.blockFormat();
-    if (!expected.isValid())
-        QVERIFY(!format.hasProperty(property) || format.intProperty(property) == 0);
-    else if (expected.typeId() == QMetaType::Double)
-        QCOMPARE(format.doubleProperty(property), expected.toDouble());
-    else
-        QCOMPARE(format.intProperty(property), expected.toInt());
+    compareBlockProperty(block.blockFormat(), property, expected);
+}
+
+namespace {
+
+// A style sheet of the kind word processors write: Normal, a heading based on it, a sub-heading
+// based on the heading, and two character styles, one based on the other.
+const QByteArray kStyledHeader("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1 Georgia;}"
+                               "{\\f2\\fcharset204 Arial Cyr;}}"
+                               "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+                               "{\\stylesheet{\\s0\\qj\\f1\\fs24 Normal;}"
+                               "{\\s1\\sbasedon0\\snext0\\qc\\sb240\\b\\fs32 heading 1;}"
+                               "{\\s2\\sbasedon1\\li720\\i\\cf2 heading 2;}"
+                               "{\\*\\cs10\\additive\\ul\\cf1 Link;}"
+                               "{\\*\\cs11\\sbasedon10\\fs40\\f0 Big link;}}");
+
+} // namespace
+
+void TestRtfReader::styleCharFormat_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("property");
+    QTest::addColumn<QVariant>("expected");
+
+    const int size = QTextFormat::FontPointSize;
+    const int weight = QTextFormat::FontWeight;
+    const int families = QTextFormat::FontFamilies;
+    const QByteArray &h = kStyledHeader;
+    QTest::newRow("size from the paragraph style")
+        << QByteArray(h + "\\pard\\plain\\s1 head}") << "head" << size << QVariant(16.0);
+    QTest::newRow("Normal for text that names no style")
+        << QByteArray(h + "\\pard\\plain body}") << "body" << size << QVariant(12.0);
+    QTest::newRow("Normal written without a number")
+        << QByteArray("{\\rtf1{\\stylesheet{\\fs30 Normal;}}\\pard x}") << "x" << size
+        << QVariant(15.0);
+    QTest::newRow("size from the base of the base")
+        << QByteArray(h + "\\pard\\s2 sub}") << "sub" << size << QVariant(16.0);
+    QTest::newRow("bold from the base")
+        << QByteArray(h + "\\pard\\s2 sub}") << "sub" << weight << QVariant(int(QFont::Bold));
+    QTest::newRow("italic of the style itself") << QByteArray(h + "\\pard\\s2 sub}") << "sub"
+                                                << int(QTextFormat::FontItalic) << QVariant(true);
+    QTest::newRow("colour of the style")
+        << QByteArray(h + "\\pard\\s2 sub}") << "sub" << int(QTextFormat::ForegroundBrush)
+        << QVariant(QColor(0, 0, 255));
+    QTest::newRow("family from Normal") << QByteArray(h + "\\pard body}") << "body" << families
+                                        << QVariant(QStringList {"Georgia"});
+    QTest::newRow("stated size wins")
+        << QByteArray(h + "\\pard\\s1\\fs20 small}") << "small" << size << QVariant(10.0);
+    QTest::newRow("b0 wins over the style's bold")
+        << QByteArray(h + "\\pard\\s1\\b0 light}") << "light" << weight
+        << QVariant(int(QFont::Normal));
+    QTest::newRow("i0 wins over the style's italic")
+        << QByteArray(h + "\\pard\\s2\\i0 upright}") << "upright" << int(QTextFormat::FontItalic)
+        << QVariant(false);
+    QTest::newRow("cf0 wins over the style's colour")
+        << QByteArray(h + "\\pard\\s2\\cf0 auto}") << "auto" << int(QTextFormat::ForegroundBrush)
+        << QVariant();
+    QTest::newRow("stated font wins over the style's") << QByteArray(
+        h + "\\pard\\f0 sans}") << "sans" << families << QVariant(QStringList {"Arial"});
+    QTest::newRow("character style over the paragraph style")
+        << QByteArray(h + "\\pard\\s1 a{\\cs11 big}b}") << "big" << size << QVariant(20.0);
+    QTest::newRow("character style's base")
+        << QByteArray(h + "\\pard\\s1 a{\\cs11 big}b}") << "big"
+        << int(QTextFormat::TextUnderlineStyle) << QVariant(int(QTextCharFormat::SingleUnderline));
+    QTest::newRow("ulnone wins over the character style")
+        << QByteArray(h + "\\pard{\\cs10\\ulnone plain}}") << "plain"
+        << int(QTextFormat::TextUnderlineStyle) << QVariant();
+    QTest::newRow("character style ends with its group")
+        << QByteArray(h + "\\pard\\s1 a{\\cs11 big}after}") << "after" << size << QVariant(16.0);
+    QTest::newRow("plain drops the character style, keeps the paragraph's")
+        << QByteArray(h + "\\pard\\s1{\\cs11\\fs50\\plain x}}") << "x" << size << QVariant(16.0);
+    QTest::newRow("pard goes back to Normal")
+        << QByteArray(h + "\\pard\\s1 a\\par\\pard b}") << "b" << size << QVariant(12.0);
+    QTest::newRow("paragraph style ends with its group")
+        << QByteArray(h + "\\pard{\\s1 a}b}") << "b" << size << QVariant(12.0);
+    QTest::newRow("text decoded in the code page of the style's font")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f2\\fcharset204 Arial Cyr;}}"
+                      "{\\stylesheet{\\s3\\f2 Cyrillic;}}\\pard\\s3 \\'e0}")
+        << "\u0430" << families << QVariant(QStringList {"Arial Cyr"});
+    // Without a size from a style or the text, the display's base size shows.
+    QTest::newRow("no size anywhere")
+        << QByteArray("{\\rtf1{\\stylesheet{\\s0\\b Normal;}}x}") << "x" << size << QVariant();
+    QTest::newRow("style the sheet does not define")
+        << QByteArray(h + "\\pard\\s99 x}") << "x" << size << QVariant();
+    QTest::newRow("a table style is no paragraph style")
+        << QByteArray("{\\rtf1{\\stylesheet{\\*\\ts5\\fs40 Grid;}}\\pard\\s5 x}") << "x" << size
+        << QVariant();
+    QTest::newRow("nested groups in a definition") << QByteArray(
+        "{\\rtf1{\\stylesheet{\\s1\\fs40{\\*\\keycode \\shift\\ctrl n}\\b H{\\uc1\\u59 ?}}}"
+        "\\pard\\s1 x}") << "x" << weight << QVariant(int(QFont::Bold));
+    QTest::newRow("style based on itself")
+        << QByteArray("{\\rtf1{\\stylesheet{\\s1\\sbasedon1\\fs30 S;}}\\pard\\s1 x}") << "x" << size
+        << QVariant(15.0);
+    QTest::newRow("cyclic chain still gives both styles") << QByteArray(
+        "{\\rtf1{\\stylesheet{\\s1\\sbasedon2\\fs30 A;}{\\s2\\sbasedon1\\b\\fs50 B;}}"
+        "\\pard\\s1 x}") << "x" << weight << QVariant(int(QFont::Bold));
+    QTest::newRow("huge style numbers")
+        << QByteArray("{\\rtf1{\\stylesheet{\\s-2147483648\\fs30 Base;}"
+                      "{\\s2147483647\\sbasedon-2147483648\\b Top;}}\\pard\\s2147483647 x}")
+        << "x" << size << QVariant(15.0);
+}
+
+void TestRtfReader::styleCharFormat()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, text);
+    QFETCH(int, property);
+    QFETCH(QVariant, expected);
+    QTextDocument document;
+    RtfReader::read(rtf, &document);
+    QVERIFY2(document.toPlainText().contains(text), qPrintable(document.toPlainText()));
+    compareCharProperty(formatOf(document, text), property, expected);
+}
+
+void TestRtfReader::styleBlockFormat_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("property");
+    QTest::addColumn<QVariant>("expected");
+
+    const int alignment = QTextFormat::BlockAlignment;
+    const QByteArray &h = kStyledHeader;
+    QTest::newRow("alignment from the style") << QByteArray(h + "\\pard\\s1 head\\par}") << "head"
+                                              << alignment << QVariant(int(Qt::AlignHCenter));
+    QTest::newRow("Normal's alignment") << QByteArray(h + "\\pard body\\par}") << "body"
+                                        << alignment << QVariant(int(Qt::AlignJustify));
+    QTest::newRow("stated alignment wins") << QByteArray(h + "\\pard\\s1\\ql left\\par}") << "left"
+                                           << alignment << QVariant(int(Qt::AlignLeft));
+    QTest::newRow("space before from the base")
+        << QByteArray(h + "\\pard\\s2 sub\\par}") << "sub" << int(QTextFormat::BlockTopMargin)
+        << QVariant(16.0);
+    QTest::newRow("indent of the style itself")
+        << QByteArray(h + "\\pard\\s2 sub\\par}") << "sub" << int(QTextFormat::BlockLeftMargin)
+        << QVariant(48.0);
+    QTest::newRow("stated indent wins") << QByteArray(h + "\\pard\\s2\\li0 sub\\par}") << "sub"
+                                        << int(QTextFormat::BlockLeftMargin) << QVariant();
+    QTest::newRow("pard goes back to Normal's alignment")
+        << QByteArray(h + "\\pard\\s1 a\\par\\pard b\\par}") << "b" << alignment
+        << QVariant(int(Qt::AlignJustify));
+    QTest::newRow("line spacing from the style")
+        << QByteArray("{\\rtf1{\\stylesheet{\\s0\\sl480\\slmult1 Normal;}}\\pard d\\par}") << "d"
+        << int(QTextFormat::LineHeight) << QVariant(200.0);
+    QTest::newRow("last paragraph without par") << QByteArray(h + "\\pard\\s1 last}") << "last"
+                                                << alignment << QVariant(int(Qt::AlignHCenter));
+}
+
+void TestRtfReader::styleBlockFormat()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, text);
+    QFETCH(int, property);
+    QFETCH(QVariant, expected);
+    QTextDocument document;
+    RtfReader::read(rtf, &document);
+    const QTextBlock block = blockWith(document, text);
+    QVERIFY2(block.isValid(), qPrintable(document.toPlainText()));
+    compareBlockProperty(block.blockFormat(), property, expected);
+}
+
+void TestRtfReader::styleSheetStaysBounded_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+
+    QByteArray deep("{\\rtf1{\\stylesheet{\\s0\\fs30 Normal;}");
+    for (int i = 1; i < 8000; ++i)
+        deep += "{\\s" + QByteArray::number(i) + "\\sbasedon" + QByteArray::number(i - 1) + " S;}";
+    deep += "}";
+    for (int i = 7999; i > 0; i -= 3)
+        deep += "\\pard\\s" + QByteArray::number(i) + " x\\par ";
+    QTest::newRow("chain of 8000 styles") << QByteArray(deep + "}");
+    QByteArray many("{\\rtf1{\\stylesheet");
+    for (int i = 0; i < 100000; ++i)
+        many += "{\\s" + QByteArray::number(i) + "\\sbasedon" + QByteArray::number(i + 1) + " M;}";
+    QTest::newRow("100000 styles") << QByteArray(many + "}\\pard\\s99999 x\\s1 x}");
+
+    QByteArray ring("{\\rtf1{\\stylesheet");
+    for (int i = 0; i < 5000; ++i)
+        ring += "{\\s" + QByteArray::number(i) + "\\sbasedon" + QByteArray::number((i + 1) % 5000)
+            + " R;}";
+    ring += "}";
+    for (int i = 0; i < 5000; i += 7)
+        ring += "\\pard\\s" + QByteArray::number(i) + " x\\par ";
+    QTest::newRow("ring of 5000 styles") << QByteArray(ring + "}");
+
+    QRandomGenerator random(20240612);
+    QByteArray tangled("{\\rtf1{\\stylesheet");
+    for (int i = 0; i < 20000; ++i)
+        tangled += "{\\s" + QByteArray::number(random.bounded(3000)) + "\\sbasedon"
+            + QByteArray::number(random.bounded(3000)) + "\\fs" + QByteArray::number(i % 90)
+            + " T;}{\\*\\cs" + QByteArray::number(random.bounded(3000)) + "\\sbasedon"
+            + QByteArray::number(random.bounded(3000)) + " C;}";
+    tangled += "}";
+    for (int i = 0; i < 20000; ++i)
+        tangled += "\\s" + QByteArray::number(random.bounded(3000)) + "{\\cs"
+            + QByteArray::number(random.bounded(3000)) + " x}";
+    QTest::newRow("random bases, definitions repeated") << QByteArray(tangled + "}");
+
+    QTest::newRow("huge and negative numbers") << QByteArray(
+        "{\\rtf1{\\stylesheet{\\s2147483647\\sbasedon2147483647 A;}{\\*\\cs-2147483648"
+        "\\sbasedon-1 B;}{\\s-1\\sbasedon2147483647 C;}}\\pard\\s2147483647{\\cs-2147483648 x}"
+        "\\s-1 y\\s99999999999 z}");
+    QTest::newRow("style sheet inside the body, redefining as it goes") << QByteArray("{\\rtf1 "
+        + QByteArray("{\\stylesheet{\\s0\\sbasedon0\\fs20 N;}}\\pard x").repeated(20000) + "}");
+}
+
+void TestRtfReader::styleSheetStaysBounded()
+{
+    QFETCH(QByteArray, rtf);
+    QElapsedTimer timer;
+    timer.start();
+    QTextDocument document;
+    RtfReader::read(rtf, &document);
+    QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(document.toPlainText().contains(u'x'));
+    QVERIFY(document.characterCount() <= rtf.size() + 1);
 }
 
 void TestRtfReader::tabStops_data()

@@ -138,7 +138,7 @@ QStringList formatting(const QTextDocument &document)
 QStringList sampleFiles()
 {
     QStringList files;
-    for (const char *folder : {"generated", "peer"}) {
+    for (const char *folder : {"generated", "peer", "abiword"}) {
         const QDir dir(QStringLiteral(SCRIVANE_TEST_DATA_DIR "/rtf/") + QLatin1String(folder));
         for (const QString &name :
             dir.entryList({QStringLiteral("*.rtf")}, QDir::Files, QDir::Name))
