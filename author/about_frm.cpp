@@ -1,8 +1,8 @@
 #include "author/about_frm.h"
 
-#include "reader/program_icon.h"
-#include "reader/window_units.h"
 #include "scrivane_version.h"
+#include "ui/program_icon.h"
+#include "ui/window_units.h"
 
 #include <QCoreApplication>
 #include <QFrame>

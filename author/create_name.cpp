@@ -1,10 +1,10 @@
 #include "author/create_name.h"
 
-#include "reader/window_units.h"
-
 #include "author/penwick.h"
-#include "reader/message_boxes.h"
 #include "storage/document.h"
+#include "ui/error_words.h"
+#include "ui/message_boxes.h"
+#include "ui/window_units.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,31 +22,6 @@ namespace {
 using windowunits::twips;
 const auto button = windowunits::commandButton;
 using windowunits::verdana;
-
-// Why the file system refused to create a file, in the author's words.
-QString plainReason(int error)
-{
-    switch (error) {
-    case ENOENT:
-        return QStringLiteral("the folder it should go in does not exist");
-    case ENOTDIR:
-        return QStringLiteral("a part of the folder path is a file, not a folder");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("you do not have permission to write there");
-    case EROFS:
-        return QStringLiteral("the disk there is read-only");
-    case EISDIR:
-        return QStringLiteral("a folder of that name is in the way");
-    case ENAMETOOLONG:
-        return QStringLiteral("the name is too long");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("the disk is full");
-    default:
-        return QString::fromLocal8Bit(std::strerror(error));
-    }
-}
 
 } // namespace
 
@@ -107,14 +82,14 @@ void CreateName::Save_Click()
     const QFileInfo existing(fileName);
     if (existing.exists() && !existing.isFile()) {
         refuse(fileName,
-            existing.isDir() ? plainReason(EISDIR)
+            existing.isDir() ? plainReason(EISDIR, FileAction::Creating)
                              : QStringLiteral("something that is not a file has that name"));
         return;
     }
     const storage::Status status = storage::createEmptyDocument(encoded.toStdString());
     if (!status.ok()) {
         refuse(fileName,
-            status.sysError() != 0 ? plainReason(status.sysError())
+            status.sysError() != 0 ? plainReason(status.sysError(), FileAction::Creating)
                                    : QString::fromStdString(status.message()));
         return;
     }
@@ -131,8 +106,8 @@ void CreateName::refuse(const QString &fileName, const QString &reason)
     QString shownName = fileName;
     shownName.replace(QChar(0), QChar(0x2400)); // the symbol for NUL
     m_owner.messageBoxes().show(this,
-        QStringLiteral("The help file \"%1\" could not be created: %2.").arg(shownName, reason), 48,
-        {});
+        QStringLiteral("The help file \"%1\" could not be created: %2.").arg(shownName, reason),
+        MessageBoxes::WarningIcon, {});
 }
 
 void CreateName::keyPressEvent(QKeyEvent *event)

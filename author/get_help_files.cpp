@@ -1,13 +1,13 @@
 #include "author/get_help_files.h"
 
-#include "reader/window_units.h"
-
 #include "author/penwick.h"
-#include "reader/click_list.h"
-#include "reader/folder_listing.h"
-#include "reader/message_boxes.h"
 #include "storage/document.h"
 #include "storage/status.h"
+#include "ui/click_list.h"
+#include "ui/error_words.h"
+#include "ui/folder_listing.h"
+#include "ui/message_boxes.h"
+#include "ui/window_units.h"
 
 #include <QFile>
 #include <QKeyEvent>
@@ -42,7 +42,8 @@ struct Listing
 Listing listHelpFiles()
 {
     Listing listing;
-    const reader::NameListing found = reader::namesEndingWith(".", std::string(kSuffix));
+    const folderlisting::NameListing found =
+        folderlisting::namesEndingWith(".", std::string(kSuffix));
     if (found.error != 0)
         listing.status = storage::Status::fromErrno(found.error, "cannot list the working folder");
     for (const std::string &bytes : found.names) {
@@ -99,25 +100,12 @@ bool naturalLess(const QString &a, const QString &b)
     return a < b;
 }
 
-QString plainReason(const storage::Status &status)
+// Why a deletion failed, in the author's words.
+QString deletionReason(const storage::Status &status)
 {
-    switch (status.sysError()) {
-    case 0:
+    if (status.sysError() == 0)
         return QString::fromStdString(status.message());
-    case ENOENT:
-        return QStringLiteral("it is no longer there");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("you do not have permission to change this folder");
-    case EROFS:
-        return QStringLiteral("the disk is read-only");
-    case EISDIR:
-        return QStringLiteral("it is a folder");
-    case EBUSY:
-        return QStringLiteral("it is in use");
-    default:
-        return QString::fromLocal8Bit(std::strerror(status.sysError()));
-    }
+    return plainReason(status.sysError(), FileAction::Deleting);
 }
 
 } // namespace
@@ -179,7 +167,7 @@ void GetHelpFiles::Form_Load()
         m_owner.messageBoxes().show(this,
             QStringLiteral("The help files of this folder could not all be listed: %1.")
                 .arg(QString::fromLocal8Bit(std::strerror(listing.status.sysError()))),
-            16, {});
+            MessageBoxes::StopIcon, {});
     }
 }
 
@@ -196,8 +184,9 @@ bool GetHelpFiles::checkFileChosen()
 {
     if (m_fileChosen)
         return true;
-    m_owner.messageBoxes().show(
-        this, QStringLiteral("No help file is chosen. Click a file in the list first."), 48, {});
+    m_owner.messageBoxes().show(this,
+        QStringLiteral("No help file is chosen. Click a file in the list first."),
+        MessageBoxes::WarningIcon, {});
     return false;
 }
 
@@ -215,15 +204,17 @@ void GetHelpFiles::DeleteCmd_Click()
     if (!checkFileChosen())
         return;
     const QString name = TextFileName->text();
-    const int answer = m_owner.messageBoxes().show(
-        this, QStringLiteral("Delete ") + name + QStringLiteral("?"), 276, {});
+    const int answer =
+        m_owner.messageBoxes().show(this, QStringLiteral("Delete ") + name + QStringLiteral("?"),
+            MessageBoxes::YesNo + MessageBoxes::StopIcon + MessageBoxes::SecondDefault, {});
     if (answer == MessageBoxes::Yes) {
         if (const storage::Status status =
                 storage::removeDocument(QFile::encodeName(name).toStdString());
             !status.ok()) {
             m_owner.messageBoxes().show(this,
-                QStringLiteral("\"%1\" could not be deleted: %2.").arg(name, plainReason(status)),
-                16, {});
+                QStringLiteral("\"%1\" could not be deleted: %2.")
+                    .arg(name, deletionReason(status)),
+                MessageBoxes::StopIcon, {});
         }
     }
     Form_Load();

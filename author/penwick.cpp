@@ -1,14 +1,13 @@
+// Start-up and the contents list: loading a document, filling the list, choosing a topic, Exit.
 #include "author/penwick.h"
 
 #include "author/launcher.h"
-#include "reader/click_list.h"
-
-#include "reader/message_boxes.h"
 #include "richtext/rich_text_box.h"
-#include "storage/contents_line.h"
 #include "storage/document.h"
-#include "storage/record_reader.h"
-#include "storage/windows1252.h"
+#include "storage/record_lookup.h"
+#include "ui/click_list.h"
+#include "ui/document_text.h"
+#include "ui/message_boxes.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -22,13 +21,6 @@ namespace {
 
 const QString kDefaultDocument = QStringLiteral("Help.scv");
 const QString kLegacyDocument = QStringLiteral("Help.ini");
-// Yes and No, the exclamation icon, No the default.
-constexpr int kLeaveQuestionStyle = 4 + 48 + 256;
-
-QString shown(const std::string &bytes)
-{
-    return QString::fromStdString(storage::decodeWindows1252(bytes));
-}
 
 } // namespace
 
@@ -144,29 +136,16 @@ void Penwick::FillQty()
         LabelsSaved->setText(QString::number(RecordCount));
         return;
     }
-    {
-        storage::DocumentReader reader(documentPath());
-        storage::TopicRecord record;
-        QStringList lines;
-        // At most one line per record read; a damaged record ends the fill.
-        while (reader.next(record, storage::RecordParts::Heading) == storage::ReadStatus::Record) {
-            lines.append(shown(storage::contentsLine(record)));
-            Level = record.level;
-            TopicName = record.name;
-            TopicText = record.text;
-        }
-        // One insertion: the list then lays out once, not once per line.
-        List1->appendLines(lines);
-    }
-    {
-        storage::DocumentReader reader(documentPath());
-        storage::TopicRecord record;
-        if (reader.next(record) == storage::ReadStatus::Record) {
-            Level = record.level;
-            TopicName = record.name;
-            TopicText = record.text;
-            RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
-        }
+    // At most one line per record read; a damaged record ends the fill.
+    storage::Contents contents = storage::readContents(documentPath());
+    if (!contents.lines.empty())
+        takeRecord(std::move(contents.last));
+    // One insertion: the list then lays out once, not once per line.
+    List1->appendLines(shownLines(contents.lines));
+    storage::RecordLookup first = storage::lookUpRecord(documentPath(), 1);
+    if (first.read == storage::ReadStatus::Record) {
+        takeRecord(std::move(first.record));
+        RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
     }
     LabelsSaved->setText(QString::number(RecordCount));
 }
@@ -174,16 +153,9 @@ void Penwick::FillQty()
 void Penwick::UpdateDisplay()
 {
     clearList1();
-    std::uint64_t lines = 0;
-    {
-        storage::DocumentReader reader(documentPath());
-        storage::TopicRecord record;
-        QStringList contents;
-        while (reader.next(record, storage::RecordParts::Heading) == storage::ReadStatus::Record)
-            contents.append(shown(storage::contentsLine(record)));
-        lines = std::uint64_t(contents.size());
-        List1->appendLines(contents);
-    }
+    const storage::Contents contents = storage::readContents(documentPath());
+    const std::uint64_t lines = contents.lines.size();
+    List1->appendLines(shownLines(contents.lines));
     LabelsSaved->setText(QString::number(RecordCount));
     const bool selectable = SelectedNumber >= 1 && SelectedNumber <= lines;
     setList1Index(selectable ? int(SelectedNumber - 1) : -1);
@@ -208,7 +180,7 @@ void Penwick::List1_Click()
     if (!readIntoRecordBuffer(SelectedNumber))
         return;
     RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
-    LevelTxt->setText(shown(Level.text()));
+    LevelTxt->setText(shownText(Level.text()));
 }
 
 void Penwick::setList1Index(int index)
@@ -236,7 +208,7 @@ bool Penwick::mayLeave()
         return true;
     return m_boxes.show(this,
                QStringLiteral("The topic in the boxes is not saved. Leave without saving it?"),
-               kLeaveQuestionStyle, {})
+               MessageBoxes::YesNo + MessageBoxes::WarningIcon + MessageBoxes::SecondDefault, {})
         == MessageBoxes::Yes;
 }
 
@@ -254,20 +226,6 @@ void Penwick::setGetStartedVisibility()
     GetStartedText->setVisible(RecordCount == 0);
 }
 
-bool Penwick::readIntoRecordBuffer(std::uint64_t number)
-{
-    storage::DocumentReader reader(documentPath());
-    storage::TopicRecord record;
-    const bool found = reader.readRecord(number, record) == storage::ReadStatus::Record;
-    ScanCounter = reader.recordsRead();
-    if (!found)
-        return false;
-    Level = std::move(record.level);
-    TopicName = std::move(record.name);
-    TopicText = std::move(record.text);
-    return true;
-}
-
 void Penwick::clearList1()
 {
     List1->clearLines();
@@ -277,10 +235,11 @@ void Penwick::endEditMode(const QString &why)
 {
     EditFlag = false;
     m_editTarget = 0;
-    m_boxes.show(this, why, 48, {});
+    m_boxes.show(this, why, MessageBoxes::WarningIcon, {});
 }
 
 void Penwick::reportFailure(const QString &what, const std::string &reason)
 {
-    m_boxes.show(this, what + QStringLiteral(" ") + QString::fromStdString(reason), 16, {});
+    m_boxes.show(this, what + QStringLiteral(" ") + QString::fromStdString(reason),
+        MessageBoxes::StopIcon, {});
 }

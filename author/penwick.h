@@ -3,6 +3,7 @@
 #include "reader/reader_window.h"
 #include "storage/field_value.h"
 #include "storage/rewrite.h"
+#include "ui/record_buffer.h"
 
 #include <QByteArray>
 #include <QDialog>
@@ -12,6 +13,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 class Launcher;
 class MessageBoxes;
@@ -29,7 +32,7 @@ class RichTextBox;
 
 // The authoring program's main window. Its procedures and state are named after the window's
 // controls and events (SaveCmd_Click, FillQty, ...).
-class Penwick : public QMainWindow
+class Penwick : public QMainWindow, public RecordBuffer
 {
     Q_OBJECT
 
@@ -100,12 +103,9 @@ public:
     // The record a save in edit mode replaces; 0 outside edit mode.
     std::uint64_t editTarget() const { return m_editTarget; }
 
-    // Form-level state.
+    // Form-level state; the record buffer (Level, TopicName, TopicText, ScanCounter) is the
+    // RecordBuffer's.
     std::uint64_t RecordCount = 0;
-    storage::FieldValue Level;
-    storage::FieldValue TopicName;
-    storage::FieldValue TopicText;
-    std::uint64_t ScanCounter = 0;
     std::uint64_t SelectedNumber = 0;
     bool EditFlag = false;
     QByteArray CleanTopicRTF;
@@ -139,9 +139,23 @@ private:
     void fillList1();
     // The Create dialog closed: a list it emptied shows the current document again.
     void createNameClosed();
-    // Reads record number of the document into the record buffer (Level, TopicName,
-    // TopicText); ScanCounter ends at the last record read. False when it is not there.
-    bool readIntoRecordBuffer(std::uint64_t number);
+    // Reads record number of the current document into the record buffer.
+    bool readIntoRecordBuffer(std::uint64_t number)
+    {
+        return RecordBuffer::readIntoRecordBuffer(documentPath(), number);
+    }
+    // The topic's level and name as a record stores them (Windows-1252).
+    struct TopicEntries
+    {
+        std::string level;
+        std::string name;
+    };
+    // The save's checks of the entries, in order, each refusal told; the entries when all pass.
+    std::optional<TopicEntries> checkEntries();
+    // Stores the topic in the boxes: in place of the edited one, or added at the end. False,
+    // the author told, when nothing was stored.
+    bool replaceEditedTopic(const TopicEntries &entries);
+    bool addTopic(const TopicEntries &entries);
     // Ends edit mode without a save, telling the author why.
     void endEditMode(const QString &why);
     // Rewrites the document; tells the author of a failure or a moved leftover scratch file.

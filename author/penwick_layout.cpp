@@ -1,10 +1,10 @@
+// The window's controls, menus and tab order, laid out in twips.
 #include "author/penwick.h"
 
-#include "reader/window_units.h"
-
 #include "richtext/rich_text_box.h"
+#include "ui/click_list.h"
+#include "ui/window_units.h"
 
-#include "reader/click_list.h"
 #include <QAction>
 #include <QEvent>
 #include <QFrame>
@@ -12,7 +12,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,8 +20,10 @@
 
 namespace {
 
+using windowunits::place;
 using windowunits::twips;
 using windowunits::verdana;
+const auto button = windowunits::commandButton;
 
 const QColor kOlive(0x80, 0x80, 0x00);
 const QColor kLightYellow(0xFF, 0xFF, 0xC0);
@@ -37,28 +38,11 @@ void fill(QWidget *widget, QPalette::ColorRole role, const QColor &color)
         widget->setAutoFillBackground(true);
 }
 
-template<typename W>
-W *place(QWidget *parent, const char *name, const QRect &geometry)
-{
-    auto *widget = new W(parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
-
 QLabel *label(QWidget *parent, const QString &text, const QRect &geometry)
 {
     auto *caption = new QLabel(text, parent);
     caption->setGeometry(geometry);
     return caption;
-}
-
-QPushButton *button(
-    QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
-{
-    auto *cmd = place<QPushButton>(parent, name, geometry);
-    cmd->setText(caption);
-    return cmd;
 }
 
 } // namespace

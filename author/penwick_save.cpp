@@ -1,15 +1,19 @@
+// Edit, the level box and Save: loading a topic into the boxes and storing it again.
 #include "author/penwick.h"
-#include "reader/click_list.h"
 
 #include "author/sanitiser.h"
-#include "reader/message_boxes.h"
 #include "richtext/rich_text_box.h"
 #include "storage/document.h"
 #include "storage/record_reader.h"
 #include "storage/windows1252.h"
+#include "ui/click_list.h"
+#include "ui/document_text.h"
+#include "ui/message_boxes.h"
 
 #include <QLineEdit>
 #include <QListWidget>
+
+#include <optional>
 
 namespace {
 
@@ -30,11 +34,6 @@ QString sanitiserGaveUp()
         + QStringLiteral("Data has NOT been Saved.");
 }
 
-QString shown(const std::string &bytes)
-{
-    return QString::fromStdString(storage::decodeWindows1252(bytes));
-}
-
 } // namespace
 
 void Penwick::EditCmd_Click()
@@ -47,8 +46,8 @@ void Penwick::EditCmd_Click()
     if (!readIntoRecordBuffer(SelectedNumber))
         return;
     Add->setTextRTF(QByteArray::fromStdString(TopicText.text()));
-    LevelTxt->setText(shown(Level.text()));
-    NewTopicTxt->setText(shown(TopicName.text()));
+    LevelTxt->setText(shownText(Level.text()));
+    NewTopicTxt->setText(shownText(TopicName.text()));
     EditFlag = true;
     m_editTarget = SelectedNumber;
     // The boxes hold the topic as it is stored: nothing in them is unsaved yet.
@@ -85,7 +84,8 @@ void Penwick::IllegalChrsRemove()
     // A box that shows text but gives no RTF has failed; saving would lose the topic.
     if (rtf.isEmpty() && !Add->Text().isEmpty()) {
         CleanTopicRTF.clear();
-        m_boxes.show(this, sanitiserGaveUp(), 272, {});
+        m_boxes.show(
+            this, sanitiserGaveUp(), MessageBoxes::StopIcon + MessageBoxes::SecondDefault, {});
         IllegalChrsFound = true;
         return;
     }
@@ -95,17 +95,42 @@ void Penwick::IllegalChrsRemove()
 
 void Penwick::SaveTopic()
 {
-    if (Add->Text().isEmpty()) {
-        m_boxes.show(this, kNoText, 257, {});
+    const std::optional<TopicEntries> entries = checkEntries();
+    if (!entries)
         return;
+    IllegalChrsRemove();
+    if (IllegalChrsFound) {
+        IllegalChrsFound = false;
+        return;
+    }
+    if (LevelTxt->text().isEmpty())
+        LevelTxt->setText(QStringLiteral("0"));
+    ScanCounter = 0;
+    if (!(EditFlag ? replaceEditedTopic(*entries) : addTopic(*entries)))
+        return;
+    setGetStartedVisibility();
+
+    Add->setText({});
+    NewTopicTxt->setText({});
+    m_entriesChanged = false;
+    EditFlag = false;
+    m_editTarget = 0;
+    UpdateDisplay();
+}
+
+std::optional<Penwick::TopicEntries> Penwick::checkEntries()
+{
+    if (Add->Text().isEmpty()) {
+        m_boxes.show(this, kNoText, MessageBoxes::OkCancel + MessageBoxes::SecondDefault, {});
+        return std::nullopt;
     }
     if (NewTopicTxt->text().isEmpty()) {
-        m_boxes.show(this, kNoName, 257, {});
-        return;
+        m_boxes.show(this, kNoName, MessageBoxes::OkCancel + MessageBoxes::SecondDefault, {});
+        return std::nullopt;
     }
     if (Add->TextRTF().size() > kMaxTopicRtf) {
-        m_boxes.show(this, kTooLarge, 272, {});
-        return;
+        m_boxes.show(this, kTooLarge, MessageBoxes::StopIcon + MessageBoxes::SecondDefault, {});
+        return std::nullopt;
     }
     // Names are stored in Windows-1252; one that cannot be stored whole is refused rather than
     // altered behind the author's back.
@@ -115,8 +140,8 @@ void Penwick::SaveTopic()
         m_boxes.show(this,
             QStringLiteral("The topic name holds a character that a help document cannot store. "
                            "Data has NOT been Saved."),
-            48, {});
-        return;
+            MessageBoxes::WarningIcon, {});
+        return std::nullopt;
     }
     const storage::EncodeResult level = storage::encodeWindows1252(
         (LevelTxt->text().isEmpty() ? QStringLiteral("0") : LevelTxt->text()).toStdString());
@@ -124,70 +149,60 @@ void Penwick::SaveTopic()
         m_boxes.show(this,
             QStringLiteral("The indent level holds a character that a help document cannot "
                            "store. Data has NOT been Saved."),
-            48, {});
-        return;
+            MessageBoxes::WarningIcon, {});
+        return std::nullopt;
     }
+    return TopicEntries {level.bytes, name.bytes};
+}
 
-    IllegalChrsRemove();
-    if (IllegalChrsFound) {
-        IllegalChrsFound = false;
-        return;
+bool Penwick::replaceEditedTopic(const TopicEntries &entries)
+{
+    const QByteArray text = author::withoutQuoteBytes(CleanTopicRTF);
+    storage::RewriteResult result;
+    const bool replaced =
+        rewrite(storage::replaceRecord(m_editTarget,
+                    storage::stringRecord(entries.level, entries.name, text.toStdString())),
+            result);
+    if (!result.status.ok())
+        return false;
+    if (!replaced) {
+        endEditMode(QStringLiteral("The topic being edited is no longer in the document, so "
+                                   "nothing was replaced. Your entries are kept; Save adds "
+                                   "them as a new topic."));
+        return false;
     }
-    if (LevelTxt->text().isEmpty())
-        LevelTxt->setText(QStringLiteral("0"));
-    ScanCounter = 0;
+    RecordCount = result.recordsWritten;
+    clearList1();
+    FillQty();
+    return true;
+}
 
-    if (EditFlag) {
-        const QByteArray text = author::withoutQuoteBytes(CleanTopicRTF);
-        storage::RewriteResult result;
-        const bool replaced =
-            rewrite(storage::replaceRecord(m_editTarget,
-                        storage::stringRecord(level.bytes, name.bytes, text.toStdString())),
-                result);
-        if (!result.status.ok())
-            return;
-        if (!replaced) {
-            endEditMode(QStringLiteral("The topic being edited is no longer in the document, so "
-                                       "nothing was replaced. Your entries are kept; Save adds "
-                                       "them as a new topic."));
-            return;
-        }
-        RecordCount = result.recordsWritten;
-        clearList1();
-        FillQty();
-    } else {
-        const QByteArray text = author::withoutQuoteBytes(RichTextBox1->TextRTF());
-        // Adding opens the document for appending, which makes it again when it was deleted
-        // since it became current: the topic is kept, in a document of that name.
-        const bool madeAnew = !documentExists();
-        storage::Status status =
-            madeAnew ? storage::createEmptyDocument(documentPath()) : storage::Status();
-        if (status.ok())
-            status = storage::appendRecord(
-                documentPath(), storage::stringRecord(level.bytes, name.bytes, text.toStdString()));
-        if (!status.ok()) {
-            reportFailure(QStringLiteral("The topic could not be saved; the document is as it "
-                                         "was and your entries are kept."),
-                status.message());
-            return;
-        }
-        if (madeAnew) {
-            RecordCount = storage::countRecords(documentPath()).count;
-            m_boxes.show(this,
-                QStringLiteral("The document \"%1\" no longer existed, so it was made anew to "
-                               "hold this topic.")
-                    .arg(CurrentHelpFileName),
-                64, {});
-        } else {
-            ++RecordCount;
-        }
+bool Penwick::addTopic(const TopicEntries &entries)
+{
+    const QByteArray text = author::withoutQuoteBytes(RichTextBox1->TextRTF());
+    // Adding opens the document for appending, which makes it again when it was deleted since
+    // it became current: the topic is kept, in a document of that name.
+    const bool madeAnew = !documentExists();
+    storage::Status status =
+        madeAnew ? storage::createEmptyDocument(documentPath()) : storage::Status();
+    if (status.ok())
+        status = storage::appendRecord(
+            documentPath(), storage::stringRecord(entries.level, entries.name, text.toStdString()));
+    if (!status.ok()) {
+        reportFailure(QStringLiteral("The topic could not be saved; the document is as it was "
+                                     "and your entries are kept."),
+            status.message());
+        return false;
     }
-    setGetStartedVisibility();
-
-    Add->setText({});
-    NewTopicTxt->setText({});
-    m_entriesChanged = false;
-    EditFlag = false;
-    m_editTarget = 0;
-    UpdateDisplay();
+    if (!madeAnew) {
+        ++RecordCount;
+        return true;
+    }
+    RecordCount = storage::countRecords(documentPath()).count;
+    m_boxes.show(this,
+        QStringLiteral("The document \"%1\" no longer existed, so it was made anew to hold this "
+                       "topic.")
+            .arg(CurrentHelpFileName),
+        MessageBoxes::InformationIcon, {});
+    return true;
 }

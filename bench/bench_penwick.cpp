@@ -9,7 +9,7 @@
 #include "window_bench.h"
 
 #include "author/penwick.h"
-#include "reader/click_list.h"
+#include "ui/click_list.h"
 #include "richtext/rich_text_box.h"
 #include "richtext/rtf_writer.h"
 

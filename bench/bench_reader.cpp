@@ -9,7 +9,7 @@
 
 #include "window_bench.h"
 
-#include "reader/click_list.h"
+#include "ui/click_list.h"
 #include "reader/reader_window.h"
 #include "richtext/rich_text_box.h"
 

@@ -1,13 +1,14 @@
 #include "window_bench.h"
 
 #include "richtext/rtf_reader.h"
-#include "storage/record_reader.h"
+#include "storage/record_lookup.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
 
 #include <cstdio>
 #include <sys/resource.h>
+#include <utility>
 
 namespace bench {
 
@@ -38,11 +39,10 @@ long peakRssKib()
 
 std::string topicRtf(const std::string &path, std::uint64_t number)
 {
-    storage::DocumentReader reader(path);
-    storage::TopicRecord record;
-    if (reader.readRecord(number, record) != storage::ReadStatus::Record)
+    storage::RecordLookup found = storage::lookUpRecord(path, number);
+    if (found.read != storage::ReadStatus::Record)
         return {};
-    return record.text.text();
+    return std::move(found.record.text.text());
 }
 
 double displayMs(const std::string &rtf, int width)

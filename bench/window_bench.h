@@ -4,7 +4,7 @@
 // display of a topic that their targets allow for, and the "result NAME VALUE" lines that
 // bench/run.sh reads.
 
-#include "reader/message_boxes.h"
+#include "ui/message_boxes.h"
 
 #include <QElapsedTimer>
 #include <QString>

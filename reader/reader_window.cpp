@@ -1,20 +1,18 @@
 #include "reader/reader_window.h"
 
-#include "reader/data_files.h"
-#include "reader/folder_listing.h"
-#include "reader/message_boxes.h"
 #include "reader/printers.h"
 #include "richtext/rich_text_box.h"
-#include "storage/contents_line.h"
 #include "storage/document.h"
 #include "storage/hand_over.h"
-#include "storage/record_reader.h"
-#include "storage/windows1252.h"
+#include "storage/record_lookup.h"
+#include "ui/click_list.h"
+#include "ui/data_files.h"
+#include "ui/document_text.h"
+#include "ui/folder_listing.h"
+#include "ui/message_boxes.h"
 
-#include "reader/click_list.h"
 #include <QApplication>
 #include <QFile>
-
 #include <QListWidget>
 #include <QPrinter>
 #include <QTabWidget>
@@ -25,12 +23,6 @@ namespace {
 const std::string kBuiltInDocument = "Scrivane.scv";
 const std::string kDocumentSuffix = ".scv";
 const std::string kWorkingFolder = ".";
-constexpr int kWarning = 48;
-
-QString shown(const std::string &windows1252)
-{
-    return QString::fromStdString(storage::decodeWindows1252(windows1252));
-}
 
 } // namespace
 
@@ -95,10 +87,10 @@ bool ReaderWindow::chooseDocument()
         return true;
     }
 
-    if (reader::hasExactName(kWorkingFolder, storage::kHandOverName))
+    if (folderlisting::hasExactName(kWorkingFolder, storage::kHandOverName))
         return takeHandOver();
 
-    const std::string first = reader::firstNameEndingWith(kWorkingFolder, kDocumentSuffix);
+    const std::string first = folderlisting::firstNameEndingWith(kWorkingFolder, kDocumentSuffix);
     if (first.empty()) {
         setWindowTitle(QStringLiteral("Leafwick"));
         warn(QStringLiteral("There is no help document to show: no document was handed over, "
@@ -150,28 +142,15 @@ void ReaderWindow::FillQty()
             reportDamage(m_countStatus, 0);
         return;
     }
-    QStringList lines;
-    storage::Status stopped;
-    {
-        storage::DocumentReader reader(documentPath());
-        storage::TopicRecord record;
-        for (;;) {
-            const storage::ReadStatus read = reader.next(record, storage::RecordParts::Heading);
-            if (read != storage::ReadStatus::Record) {
-                if (read == storage::ReadStatus::Error)
-                    stopped = reader.status();
-                break;
-            }
-            lines.append(shown(storage::contentsLine(record)));
-        }
-    }
+    const storage::Contents contents = storage::readContents(documentPath());
     // One insertion: the list then lays out once, not once per line.
-    List1->appendLines(lines);
+    List1->appendLines(shownLines(contents.lines));
     setList1Index(0);
-    if (!stopped.ok())
-        reportDamage(stopped, std::uint64_t(lines.size()));
+    const std::uint64_t listed = contents.lines.size();
+    if (!contents.status.ok())
+        reportDamage(contents.status, listed);
     else if (!m_countStatus.ok())
-        reportDamage(m_countStatus, std::uint64_t(lines.size()));
+        reportDamage(m_countStatus, listed);
 }
 
 void ReaderWindow::List1_Click()
@@ -229,21 +208,7 @@ void ReaderWindow::reportDamage(const storage::Status &status, std::uint64_t top
              .arg(topicsBefore));
 }
 
-bool ReaderWindow::readIntoRecordBuffer(std::uint64_t number)
-{
-    storage::DocumentReader reader(documentPath());
-    storage::TopicRecord record;
-    const bool found = reader.readRecord(number, record) == storage::ReadStatus::Record;
-    ScanCounter = reader.recordsRead();
-    if (!found)
-        return false;
-    Level = std::move(record.level);
-    TopicName = std::move(record.name);
-    TopicText = std::move(record.text);
-    return true;
-}
-
 void ReaderWindow::warn(const QString &text)
 {
-    m_boxes.show(this, text, kWarning, {});
+    m_boxes.show(this, text, MessageBoxes::WarningIcon, {});
 }

@@ -2,6 +2,7 @@
 
 #include "storage/field_value.h"
 #include "storage/status.h"
+#include "ui/record_buffer.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -33,7 +34,7 @@ enum class ReaderKind {
 
 // The reader's window: Leafwick's main window, and Penwick's built-in help. Its procedures and
 // state are named after the window's controls and events (List1_Click, FillQty, ...).
-class ReaderWindow : public QMainWindow
+class ReaderWindow : public QMainWindow, public RecordBuffer
 {
     Q_OBJECT
 
@@ -68,12 +69,9 @@ public:
     // The document being read, relative to the working folder; empty when there is none.
     QString ReaderHelpFileName;
 
-    // Form-level state.
+    // Form-level state; the record buffer (Level, TopicName, TopicText, ScanCounter) is the
+    // RecordBuffer's.
     std::uint64_t RecordCount = 0;
-    storage::FieldValue Level;
-    storage::FieldValue TopicName;
-    storage::FieldValue TopicText;
-    std::uint64_t ScanCounter = 0;
     std::uint64_t SelectedNumber = 0;
     QString SearchWord;
     // The record number of each line of List2, in line order; as many as there are hits.
@@ -109,9 +107,11 @@ private:
     // Tells the user that the document could not be read whole, and where it is damaged.
     void reportDamage(const storage::Status &status, std::uint64_t topicsBefore);
     void warn(const QString &text);
-    // Reads record number of the document into the record buffer (Level, TopicName,
-    // TopicText); ScanCounter ends at the last record read. False when it is not there.
-    bool readIntoRecordBuffer(std::uint64_t number);
+    // Reads record number of the document into the record buffer.
+    bool readIntoRecordBuffer(std::uint64_t number)
+    {
+        return RecordBuffer::readIntoRecordBuffer(documentPath(), number);
+    }
     // The display's base font for a topic: 10 points, not bold.
     void setTopicFont();
 

@@ -1,16 +1,14 @@
 #include "reader/reader_window.h"
 
-#include "reader/window_units.h"
-
 #include "richtext/rich_text_box.h"
+#include "ui/click_list.h"
+#include "ui/window_units.h"
 
-#include "reader/click_list.h"
 #include <QAction>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -19,6 +17,7 @@
 
 namespace {
 
+using windowunits::place;
 using windowunits::twips;
 using windowunits::verdana;
 
@@ -29,15 +28,6 @@ constexpr int kTabRowTwips = 360;
 QRect onTab(int left, int top, int width, int height)
 {
     return twips(left, top - kTabRowTwips, width, height);
-}
-
-template<typename W>
-W *place(QWidget *parent, const char *name, const QRect &geometry)
-{
-    auto *widget = new W(parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(geometry);
-    return widget;
 }
 
 // The two windows differ only in these.

@@ -1,14 +1,14 @@
 #include "reader/reader_window.h"
 
-#include "reader/message_boxes.h"
 #include "richtext/rich_text_box.h"
 #include "storage/record_reader.h"
 #include "storage/windows1252.h"
 #include "storage/word_finder.h"
+#include "ui/click_list.h"
+#include "ui/document_text.h"
+#include "ui/message_boxes.h"
 
-#include "reader/click_list.h"
 #include <QLineEdit>
-
 #include <QListWidget>
 #include <QTabWidget>
 
@@ -35,22 +35,19 @@ void ReaderWindow::ListTopicsCmd_Click()
     storage::ReadStatus read;
     while ((read = reader.next(record)) == storage::ReadStatus::Record) {
         if (finder.foundIn(record.text.text())) {
-            List2->appendLine(
-                QString::fromStdString(storage::decodeWindows1252(record.name.text())));
+            List2->appendLine(shownText(record.name.text()));
             HitRecords.push_back(ScanCounter);
         }
         ++ScanCounter;
     }
     List2->setListIndex(-1);
-    Level = record.level;
-    TopicName = record.name;
-    TopicText = record.text;
+    takeRecord(std::move(record));
     if (read == storage::ReadStatus::Error)
         m_boxes.show(this,
             QStringLiteral("The help document \"%1\" is damaged and cannot be read past %2. "
                            "Only the topics before the damage were searched.")
                 .arg(ReaderHelpFileName, QString::fromStdString(reader.status().message())),
-            48, {});
+            MessageBoxes::WarningIcon, {});
 }
 
 void ReaderWindow::List2_Click()

@@ -1,5 +1,5 @@
-#include "reader/message_boxes.h"
-#include "reader/program_identity.h"
+#include "ui/message_boxes.h"
+#include "ui/program_identity.h"
 #include "reader/reader_window.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "author/penwick.h"
-#include "reader/message_boxes.h"
-#include "reader/program_identity.h"
+#include "ui/message_boxes.h"
+#include "ui/program_identity.h"
 
 #include <QApplication>
 

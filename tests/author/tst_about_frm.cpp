@@ -1,5 +1,5 @@
 #include "author/about_frm.h"
-#include "reader/program_icon.h"
+#include "ui/program_icon.h"
 #include "tests/support/working_folder.h"
 
 #include <QAbstractButton>

@@ -15,8 +15,8 @@
 //
 // Output: "box STYLE TEXT" per message box, "done COMMAND" after each command.
 #include "author/penwick.h"
-#include "reader/click_list.h"
-#include "reader/message_boxes.h"
+#include "ui/click_list.h"
+#include "ui/message_boxes.h"
 #include "richtext/rich_text_box.h"
 #include "storage/rewrite.h"
 

@@ -1,8 +1,8 @@
 // Starts the real reader window (Leafwick's) on the working folder and prints what it shows:
 // "count RECORDCOUNT", one "line TEXT" per line of List1 and "box STYLE TEXT" per message box,
 // then ends.
-#include "reader/click_list.h"
-#include "reader/message_boxes.h"
+#include "ui/click_list.h"
+#include "ui/message_boxes.h"
 #include "reader/reader_window.h"
 
 #include <QApplication>

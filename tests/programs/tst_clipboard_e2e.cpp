@@ -2,7 +2,7 @@
 // into Penwick, Save, Review; the reader then shows the text LibreOffice extracts from the RTF.
 #include "author/launcher.h"
 #include "author/penwick.h"
-#include "reader/message_boxes.h"
+#include "ui/message_boxes.h"
 #include "reader/reader_window.h"
 #include "richtext/rich_text_box.h"
 #include "storage/hand_over.h"

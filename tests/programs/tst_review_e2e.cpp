@@ -2,7 +2,7 @@
 // hand-over file and shows the document.
 #include "author/launcher.h"
 #include "author/penwick.h"
-#include "reader/message_boxes.h"
+#include "ui/message_boxes.h"
 #include "tests/support/window_test_support.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 // printer, and checks the PDF that comes out. Where CUPS or its PDF printer is missing or
 // cannot be started, it is skipped with the reason.
 
-#include "reader/message_boxes.h"
+#include "ui/message_boxes.h"
 #include "reader/reader_window.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "reader/click_list.h"
-#include "reader/message_boxes.h"
+#include "ui/click_list.h"
+#include "ui/message_boxes.h"
 #include "reader/printers.h"
 #include "reader/reader_window.h"
 #include "richtext/rich_text_box.h"

@@ -2,7 +2,7 @@
 
 // What the window tests share: scripted message boxes, file helpers, list contents.
 
-#include "reader/message_boxes.h"
+#include "ui/message_boxes.h"
 
 #include <QFile>
 #include <QList>

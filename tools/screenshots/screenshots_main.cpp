@@ -4,8 +4,8 @@
 #include "author/create_name.h"
 #include "author/get_help_files.h"
 #include "author/penwick.h"
-#include "reader/click_list.h"
-#include "reader/message_boxes.h"
+#include "ui/click_list.h"
+#include "ui/message_boxes.h"
 #include "reader/reader_window.h"
 #include "storage/hand_over.h"
 

@@ -1,13 +1,14 @@
 #include "record_lookup.h"
 #include "output.h"
 
-#include "storage/record_reader.h"
+#include "storage/record_lookup.h"
 
 #include <charconv>
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace scvtool {
 
@@ -45,16 +46,15 @@ Exit lookUpRecord(
         return Exit::Usage;
     const std::uint64_t number = *parseRecordNumber(numberText);
 
-    storage::DocumentReader reader(file);
-    const storage::ReadStatus read = reader.readRecord(number, record);
-
-    if (read == storage::ReadStatus::Error)
-        return reportReadFailure(file, reader.status());
-    if (read == storage::ReadStatus::End) {
-        printError(file + " has " + recordCount(reader.recordsRead()) + "; there is no record "
-            + numberText);
+    storage::RecordLookup found = storage::lookUpRecord(file, number);
+    if (found.read == storage::ReadStatus::Error)
+        return reportReadFailure(file, found.status);
+    if (found.read == storage::ReadStatus::End) {
+        printError(
+            file + " has " + recordCount(found.recordsRead) + "; there is no record " + numberText);
         return Exit::Failure;
     }
+    record = std::move(found.record);
     return Exit::Success;
 }
 

@@ -1,8 +1,8 @@
 #include "author/launcher.h"
 #include "author/penwick.h"
-#include "reader/click_list.h"
-#include "reader/data_files.h"
-#include "reader/message_boxes.h"
+#include "ui/click_list.h"
+#include "ui/data_files.h"
+#include "ui/message_boxes.h"
 #include "reader/reader_window.h"
 #include "richtext/rich_text_box.h"
 #include "tests/support/window_test_support.h"
@@ -353,4 +353,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestPenwickOutside)
-#include "tst_penwick_outside.moc"
+#include "tst_penwick_review_help.moc"

@@ -26,13 +26,22 @@ inline QFont verdana(qreal pointSize)
     return font;
 }
 
+// A new control of type W on parent at rect, named as the window's procedures name it.
+template<typename W>
+W *place(QWidget *parent, const char *name, const QRect &rect)
+{
+    auto *widget = new W(parent);
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(rect);
+    return widget;
+}
+
 // A command button at rect that Enter never presses: no dialog here has a default button.
 inline QPushButton *commandButton(
     QWidget *parent, const char *name, const QString &caption, const QRect &rect)
 {
-    auto *cmd = new QPushButton(caption, parent);
-    cmd->setObjectName(QLatin1String(name));
-    cmd->setGeometry(rect);
+    auto *cmd = place<QPushButton>(parent, name, rect);
+    cmd->setText(caption);
     cmd->setAutoDefault(false);
     cmd->setDefault(false);
     return cmd;

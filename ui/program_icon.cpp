@@ -1,4 +1,4 @@
-#include "reader/program_icon.h"
+#include "ui/program_icon.h"
 
 #include <QGuiApplication>
 #include <QPainter>

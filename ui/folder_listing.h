@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace reader {
+namespace folderlisting {
 
 // Whether the folder holds an entry named exactly name, byte for byte, case significant. The
 // folder is listed rather than the name opened, so that a file system that ignores case cannot
@@ -24,4 +24,4 @@ struct NameListing
 // its entries.
 NameListing namesEndingWith(const std::string &folder, const std::string &suffix);
 
-} // namespace reader
+} // namespace folderlisting

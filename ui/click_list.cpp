@@ -1,4 +1,4 @@
-#include "reader/click_list.h"
+#include "ui/click_list.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

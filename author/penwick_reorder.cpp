@@ -1,8 +1,9 @@
+// Insert, Move Up, Move Down and Remove: each rewrites the document through the scratch file.
 #include "author/penwick.h"
-#include "reader/click_list.h"
 
-#include "reader/message_boxes.h"
 #include "storage/rewrite.h"
+#include "ui/click_list.h"
+#include "ui/message_boxes.h"
 
 #include <QListWidget>
 
@@ -86,7 +87,7 @@ bool Penwick::rewrite(const storage::RecordChangeFn &change, storage::RewriteRes
                            "File > Create to make it anew, or File > Open to choose another "
                            "document.")
                 .arg(CurrentHelpFileName),
-            48, {});
+            MessageBoxes::WarningIcon, {});
         return false;
     }
     result = storage::rewriteDocument(documentPath(), change);
@@ -96,7 +97,7 @@ bool Penwick::rewrite(const storage::RecordChangeFn &change, storage::RewriteRes
                 "An interrupted earlier change had left \"Help.tmp\" behind. It was kept "
                 "as \"%1\"; open it to recover its topics.")
                 .arg(QString::fromStdString(result.leftoverMovedTo)),
-            48, {});
+            MessageBoxes::WarningIcon, {});
     }
     if (!result.status.ok()) {
         reportFailure(QStringLiteral("The document could not be changed; it is as it was."),
@@ -109,7 +110,7 @@ bool Penwick::rewrite(const storage::RecordChangeFn &change, storage::RewriteRes
             QStringLiteral("The change was made, but the folder could not be flushed to disk, so "
                            "a power failure soon after could still undo it. %1")
                 .arg(QString::fromStdString(result.warning.message())),
-            48, {});
+            MessageBoxes::WarningIcon, {});
     }
     return result.changes > 0;
 }

@@ -1,12 +1,13 @@
-// The commands that open something outside the window: the reader on the current document, the
-// built-in help and the introductory page.
+// Review (the reader on the current document), the Help menu (the built-in help and the
+// introductory page) and the About box.
 #include "author/penwick.h"
 
+#include "author/about_frm.h"
 #include "author/launcher.h"
-#include "reader/data_files.h"
-#include "reader/message_boxes.h"
 #include "reader/reader_window.h"
 #include "storage/hand_over.h"
+#include "ui/data_files.h"
+#include "ui/message_boxes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,7 +18,6 @@ namespace {
 
 const QString kReaderProgram = QStringLiteral("leafwick");
 const QString kGetStartedPage = QStringLiteral("GetStarted.html");
-constexpr int kStop = 16;
 
 // The reader installed beside this program, else the one the search path finds.
 QString readerProgram()
@@ -58,8 +58,8 @@ void Penwick::viewMnu_Click()
     if (!program.isEmpty() && m_launcher->startDetached(program, {}, QDir::currentPath(), error))
         return;
     m_boxes.show(this,
-        QStringLiteral("The reader %1 could not be started: %2.").arg(kReaderProgram, error), kStop,
-        {});
+        QStringLiteral("The reader %1 could not be started: %2.").arg(kReaderProgram, error),
+        MessageBoxes::StopIcon, {});
 }
 
 void Penwick::mnuHelp_Click()
@@ -84,13 +84,19 @@ void Penwick::mnuGetStarted_Click()
             QStringLiteral("The introductory page %1 was found neither in this folder nor in "
                            "%2.")
                 .arg(kGetStartedPage, QDir::toNativeSeparators(datafiles::dataFolder())),
-            kStop, {});
+            MessageBoxes::StopIcon, {});
         return;
     }
     QString error;
     if (m_launcher->openPage(QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath()), error))
         return;
     m_boxes.show(this,
-        QStringLiteral("The introductory page %1 could not be opened: %2.").arg(page, error), kStop,
-        {});
+        QStringLiteral("The introductory page %1 could not be opened: %2.").arg(page, error),
+        MessageBoxes::StopIcon, {});
+}
+
+void Penwick::AboutMnu_Click()
+{
+    AboutFrm box(this);
+    box.exec();
 }

@@ -1,7 +1,7 @@
-#include "reader/program_identity.h"
+#include "ui/program_identity.h"
 
-#include "reader/program_icon.h"
 #include "scrivane_version.h"
+#include "ui/program_icon.h"
 
 #include <QGuiApplication>
 

@@ -1,4 +1,4 @@
-#include "reader/message_boxes.h"
+#include "ui/message_boxes.h"
 
 #include <QCoreApplication>
 
@@ -8,10 +8,6 @@ namespace {
 constexpr int kButtonSetMask = 0x7;
 constexpr int kIconMask = 0x70;
 constexpr int kDefaultMask = 0x300;
-
-constexpr int kOkCancel = 1;
-constexpr int kYesNo = 4;
-constexpr int kSecondDefault = 256;
 
 int answerFor(QMessageBox::StandardButton button)
 {
@@ -34,12 +30,12 @@ BoxStyle boxStyle(int style)
     BoxStyle result {QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok, QMessageBox::NoIcon};
     QMessageBox::StandardButton second = QMessageBox::NoButton;
     switch (style & kButtonSetMask) {
-    case kOkCancel:
+    case MessageBoxes::OkCancel:
         result.buttons = QMessageBox::Ok | QMessageBox::Cancel;
         second = QMessageBox::Cancel;
         result.escapeButton = QMessageBox::Cancel;
         break;
-    case kYesNo:
+    case MessageBoxes::YesNo:
         result.buttons = QMessageBox::Yes | QMessageBox::No;
         result.defaultButton = QMessageBox::Yes;
         second = QMessageBox::No;
@@ -48,20 +44,20 @@ BoxStyle boxStyle(int style)
     default:
         break;
     }
-    if ((style & kDefaultMask) == kSecondDefault && second != QMessageBox::NoButton)
+    if ((style & kDefaultMask) == MessageBoxes::SecondDefault && second != QMessageBox::NoButton)
         result.defaultButton = second;
 
     switch (style & kIconMask) {
-    case 16:
+    case MessageBoxes::StopIcon:
         result.icon = QMessageBox::Critical;
         break;
-    case 32:
+    case MessageBoxes::QuestionIcon:
         result.icon = QMessageBox::Question;
         break;
-    case 48:
+    case MessageBoxes::WarningIcon:
         result.icon = QMessageBox::Warning;
         break;
-    case 64:
+    case MessageBoxes::InformationIcon:
         result.icon = QMessageBox::Information;
         break;
     default:

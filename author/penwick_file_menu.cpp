@@ -1,10 +1,10 @@
+// The File menu's document commands: Create (a new document) and Open (open or delete one).
 #include "author/penwick.h"
 
-#include "author/about_frm.h"
 #include "author/create_name.h"
 #include "author/get_help_files.h"
-#include "reader/click_list.h"
 #include "richtext/rich_text_box.h"
+#include "ui/click_list.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
@@ -58,10 +58,4 @@ void Penwick::OpenMnu_Click()
                                        "adds them as a new topic."));
     }
     setGetStartedVisibility();
-}
-
-void Penwick::AboutMnu_Click()
-{
-    AboutFrm box(this);
-    box.exec();
 }

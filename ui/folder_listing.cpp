@@ -1,13 +1,12 @@
-#include "reader/folder_listing.h"
+#include "ui/folder_listing.h"
 
 #include <cerrno>
 #include <dirent.h>
-#include <sys/stat.h>
-
 #include <memory>
 #include <string_view>
+#include <sys/stat.h>
 
-namespace reader {
+namespace folderlisting {
 
 namespace {
 
@@ -85,4 +84,4 @@ std::string firstNameEndingWith(const std::string &folder, const std::string &su
     return {};
 }
 
-} // namespace reader
+} // namespace folderlisting

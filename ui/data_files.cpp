@@ -1,6 +1,6 @@
-#include "reader/data_files.h"
+#include "ui/data_files.h"
 
-#include "reader/folder_listing.h"
+#include "ui/folder_listing.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,7 +35,7 @@ void setDataFolder(const QString &folder)
 QString locate(const QString &name)
 {
     // Listed rather than opened, so that case matters as it does everywhere else.
-    if (reader::hasExactName(".", QFile::encodeName(name).toStdString())
+    if (folderlisting::hasExactName(".", QFile::encodeName(name).toStdString())
         && QFileInfo(name).isFile())
         return name;
     const QString shipped = dataFolder() + QLatin1Char('/') + name;

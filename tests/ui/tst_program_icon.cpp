@@ -1,4 +1,4 @@
-#include "reader/program_icon.h"
+#include "ui/program_icon.h"
 #include "tests/support/working_folder.h"
 
 #include <QDir>

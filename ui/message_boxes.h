@@ -15,6 +15,18 @@ class MessageBoxes
 public:
     // The answers, numbered as the procedures compare them.
     enum Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+    // The parts of a style number, by name; a style is their sum, such as
+    // YesNo + StopIcon + SecondDefault (276).
+    enum Style : int {
+        OkOnly = 0,
+        OkCancel = 1,
+        YesNo = 4,
+        StopIcon = 16,
+        QuestionIcon = 32,
+        WarningIcon = 48,
+        InformationIcon = 64,
+        SecondDefault = 256,
+    };
 
     virtual ~MessageBoxes() = default;
     // An empty title shows the application's title.

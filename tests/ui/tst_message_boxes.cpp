@@ -1,4 +1,4 @@
-#include "reader/message_boxes.h"
+#include "ui/message_boxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>
