@@ -2,12 +2,12 @@
 // into Penwick, Save, Review; the reader then shows the text LibreOffice extracts from the RTF.
 #include "author/launcher.h"
 #include "author/penwick.h"
-#include "ui/message_boxes.h"
 #include "reader/reader_window.h"
 #include "richtext/rich_text_box.h"
 #include "storage/hand_over.h"
 #include "tests/support/text_support.h"
 #include "tests/support/window_test_support.h"
+#include "ui/message_boxes.h"
 
 #include <QDir>
 #include <QFile>

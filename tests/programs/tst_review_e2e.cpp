@@ -2,8 +2,9 @@
 // hand-over file and shows the document.
 #include "author/launcher.h"
 #include "author/penwick.h"
-#include "ui/message_boxes.h"
 #include "tests/support/window_test_support.h"
+#include "tests/support/x11_support.h"
+#include "ui/message_boxes.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,19 +18,7 @@
 #include <csignal>
 #include <sys/wait.h>
 
-namespace {
-
-// The titles of the X server's windows, as xwininfo lists them.
-QString windowTree()
-{
-    QProcess xwininfo;
-    xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
-    if (!xwininfo.waitForFinished(10000))
-        return {};
-    return QString::fromLocal8Bit(xwininfo.readAllStandardOutput());
-}
-
-} // namespace
+namespace { } // namespace
 
 class TestReviewEndToEnd : public QObject
 {
@@ -87,8 +76,8 @@ private Q_SLOTS:
         // The desktop may add the program's name to the title.
         const QRegularExpression shown(
             QStringLiteral("\"%1( \\S Leafwick)?\"").arg(QRegularExpression::escape(title)));
-        QTRY_VERIFY_WITH_TIMEOUT(windowTree().contains(shown), 20000);
-        QVERIFY(!windowTree().contains(QStringLiteral("\"Aaa")));
+        QTRY_VERIFY_WITH_TIMEOUT(testsupport::windowTree().contains(shown), 20000);
+        QVERIFY(!testsupport::windowTree().contains(QStringLiteral("\"Aaa")));
     }
 };
 

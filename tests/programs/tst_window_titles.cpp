@@ -4,11 +4,12 @@
 #include "author/create_name.h"
 #include "author/get_help_files.h"
 #include "author/penwick.h"
-#include "ui/message_boxes.h"
-#include "ui/program_identity.h"
 #include "reader/reader_window.h"
 #include "tests/support/window_test_support.h"
 #include "tests/support/working_folder.h"
+#include "tests/support/x11_support.h"
+#include "ui/message_boxes.h"
+#include "ui/program_identity.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -49,16 +50,6 @@ QString shownTitle(QWidget *window)
     if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
         value = value.mid(1, value.size() - 2);
     return value;
-}
-
-// The titles of the X server's windows, as xwininfo lists them.
-QString windowTree()
-{
-    QProcess xwininfo;
-    xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
-    if (!xwininfo.waitForFinished(10000))
-        return {};
-    return QString::fromUtf8(xwininfo.readAllStandardOutput());
 }
 
 const QByteArray kDocument = "\"0\",\"One\",\"{\\rtf1 One.}\"\r\n";
@@ -202,7 +193,8 @@ private Q_SLOTS:
             QStringLiteral("(0x[0-9a-f]+) \"%1\": \\(\"%2\"")
                 .arg(QRegularExpression::escape(caption),
                     QRegularExpression::escape(QFileInfo(program).fileName())));
-        QTRY_VERIFY2_WITH_TIMEOUT(windowTree().contains(line), qPrintable(windowTree()), 20000);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            testsupport::windowTree().contains(line), qPrintable(testsupport::windowTree()), 20000);
     }
 };
 
