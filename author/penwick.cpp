@@ -8,6 +8,7 @@
 #include "ui/click_list.h"
 #include "ui/document_text.h"
 #include "ui/message_boxes.h"
+#include "ui/window_memory.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -218,6 +219,7 @@ void Penwick::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    rememberWindowSize(this, objectName());
     QMainWindow::closeEvent(event);
 }
 

@@ -3,6 +3,8 @@
 
 #include "richtext/rich_text_box.h"
 #include "ui/click_list.h"
+#include "ui/growing_layout.h"
+#include "ui/window_memory.h"
 #include "ui/window_units.h"
 
 #include <QAction>
@@ -53,10 +55,10 @@ void Penwick::setupLayout()
     setWindowTitle(QStringLiteral("Enter"));
     setFont(verdana(8.25));
 
-    auto *client = new QWidget(this);
+    // Client area 14070 by 7260 twips; room the user adds goes to the contents list and the
+    // display.
+    auto *client = new GrowingClient(twips(0, 0, 14070, 7260).size(), this);
     client->setObjectName(QStringLiteral("client"));
-    // Client area 14070 by 7260 twips.
-    client->setFixedSize(twips(0, 0, 14070, 7260).size());
     setCentralWidget(client);
 
     Label2 = place<QLabel>(client, "Label2", twips(120, 120, 7095, 375));
@@ -79,7 +81,13 @@ void Penwick::setupLayout()
     setupActions();
     setupTabOrder();
 
+    constexpr qreal kListShare = 1.0 / 3;
+    client->grow(Frame1, {0, 0, 1, 1});
+    client->grow(List1, {0, 0, 1, kListShare});
+    client->grow(RichTextBox1, {0, kListShare, 1, 1 - kListShare});
     adjustSize();
+    client->startGrowing();
+    restoreWindowSize(this, objectName());
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPrinter>
 #include <QTabWidget>
@@ -26,9 +27,11 @@ const std::string kWorkingFolder = ".";
 
 } // namespace
 
-ReaderWindow::ReaderWindow(ReaderKind kind, MessageBoxes &boxes, QWidget *parent)
+ReaderWindow::ReaderWindow(
+    ReaderKind kind, MessageBoxes &boxes, QWidget *parent, const QString &document)
     : QMainWindow(parent)
     , m_kind(kind)
+    , m_givenDocument(kind == ReaderKind::Leafwick ? document : QString())
     , m_boxes(boxes)
     , m_systemPrinters(std::make_unique<SystemPrinters>())
 {
@@ -67,11 +70,19 @@ void ReaderWindow::Form_Load()
         FillQty();
     }
 
-    if (m_kind == ReaderKind::Leafwick) {
-        // The part before the first full stop; a name without one is the title as it is.
-        const qsizetype stop = ReaderHelpFileName.indexOf(QLatin1Char('.'));
-        setWindowTitle(stop < 0 ? ReaderHelpFileName : ReaderHelpFileName.left(stop));
-    }
+    if (m_kind == ReaderKind::Leafwick)
+        setWindowTitle(documentTitle());
+    watchDocument();
+}
+
+QString ReaderWindow::documentTitle() const
+{
+    // A path a caller gave is named by its file; the part before the first full stop, and a
+    // name without one is the title as it is.
+    const QString name =
+        m_givenDocument.isEmpty() ? ReaderHelpFileName : QFileInfo(ReaderHelpFileName).fileName();
+    const qsizetype stop = name.indexOf(QLatin1Char('.'));
+    return stop < 0 ? name : name.left(stop);
 }
 
 bool ReaderWindow::chooseDocument()
@@ -87,6 +98,11 @@ bool ReaderWindow::chooseDocument()
         return true;
     }
 
+    // A document the caller named is shown as it is; the hand-over file is left for others.
+    if (!m_givenDocument.isEmpty()) {
+        setDocument(QFile::encodeName(m_givenDocument).toStdString());
+        return true;
+    }
     if (folderlisting::hasExactName(kWorkingFolder, storage::kHandOverName))
         return takeHandOver();
 
@@ -164,6 +180,23 @@ void ReaderWindow::List1_Click()
     if (!readIntoRecordBuffer(SelectedNumber))
         return;
     RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
+    noteShown(SelectedNumber);
+}
+
+bool ReaderWindow::showRecord(std::uint64_t number)
+{
+    setTopicFont();
+    if (!readIntoRecordBuffer(number))
+        return false;
+    RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
+    noteShown(number);
+    return true;
+}
+
+void ReaderWindow::noteShown(std::uint64_t number)
+{
+    m_shownRecord = number;
+    m_shownName = TopicName.text();
 }
 
 void ReaderWindow::PrintMnu_Click()
@@ -210,5 +243,6 @@ void ReaderWindow::reportDamage(const storage::Status &status, std::uint64_t top
 
 void ReaderWindow::warn(const QString &text)
 {
+    m_warned = true;
     m_boxes.show(this, text, MessageBoxes::WarningIcon, {});
 }

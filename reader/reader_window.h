@@ -2,6 +2,7 @@
 
 #include "storage/field_value.h"
 #include "storage/status.h"
+#include "ui/reader_request.h"
 #include "ui/record_buffer.h"
 
 #include <QMainWindow>
@@ -14,7 +15,10 @@
 
 class MessageBoxes;
 class Printers;
+class GrowingClient;
 class QAction;
+class QFileSystemWatcher;
+class QTimer;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -40,8 +44,10 @@ class ReaderWindow : public QMainWindow, public RecordBuffer
 
 public:
     // Builds the window and runs its start-up (Form_Load) in the working folder. Messages go
-    // through boxes, which must outlive the window.
-    ReaderWindow(ReaderKind kind, MessageBoxes &boxes, QWidget *parent = nullptr);
+    // through boxes, which must outlive the window. A Leafwick window given a document's path
+    // shows that document; without one it takes the hand-over file or the first "*.scv".
+    ReaderWindow(ReaderKind kind, MessageBoxes &boxes, QWidget *parent = nullptr,
+        const QString &document = {});
     ~ReaderWindow() override;
 
     // Where Print finds its printer; not owned. nullptr restores the system's printers.
@@ -65,6 +71,19 @@ public:
     // once, before this returns; -1 (or a position out of range) selects nothing, runs nothing.
     void setList1Index(int index);
     void setList2Index(int index);
+
+    // Shows what a caller asks for (a topic by name or number, a search) without a message of
+    // its own; returns what was asked for and not found, in the user's words, or an empty
+    // string. A request to reload reads the document afresh first.
+    QString showRequested(const ReaderRequest &request);
+    // Reads the document afresh (it changed on disk): the contents list follows it, and the
+    // topic shown stays when it is still there, else the first is shown.
+    void reloadDocument();
+
+    // Whether a message has been shown since the window was built (start-up's warnings).
+    bool hasWarned() const { return m_warned; }
+    // Tells the user, in a warning box.
+    void warn(const QString &text);
 
     // The document being read, relative to the working folder; empty when there is none.
     QString ReaderHelpFileName;
@@ -90,6 +109,9 @@ public:
     // nullptr in the built-in help, which has no menu bar.
     QAction *PrintMnu = nullptr;
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     static constexpr qreal kTopicPointSize = 10;
 
@@ -106,7 +128,6 @@ private:
     const std::string &documentPath() const { return m_documentPath; }
     // Tells the user that the document could not be read whole, and where it is damaged.
     void reportDamage(const storage::Status &status, std::uint64_t topicsBefore);
-    void warn(const QString &text);
     // Reads record number of the document into the record buffer.
     bool readIntoRecordBuffer(std::uint64_t number)
     {
@@ -115,7 +136,41 @@ private:
     // The display's base font for a topic: 10 points, not bold.
     void setTopicFont();
 
+    // Highlights contents line number (from 1), scrolled into view, and shows its topic.
+    void showContentsLine(std::uint64_t number);
+    // Shows record number in the display without touching the lists; false when it is gone.
+    bool showRecord(std::uint64_t number);
+    // The display now shows the record in the record buffer, record number.
+    void noteShown(std::uint64_t number);
+    // Watches the document's file, so that a change made by another program (a save in
+    // Penwick) shows in the contents list.
+    void watchDocument();
+    void documentMayHaveChanged();
+    // The record number of the first topic named exactly name; 0, with what went wrong told
+    // in why, when there is none.
+    std::uint64_t topicNamed(const QString &name, QString &why) const;
+    QString documentTitle() const;
+
     ReaderKind m_kind;
+    // The document a caller named, instead of the start-up's choice.
+    QString m_givenDocument;
+    // What the display shows: its record number (0: nothing) and name, as stored.
+    std::uint64_t m_shownRecord = 0;
+    std::string m_shownName;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer *m_changeDelay = nullptr;
+    // The file as last read: a change to it is a new identity, size or time.
+    struct FileStamp
+    {
+        qint64 inode = -1;
+        qint64 size = -1;
+        qint64 modified = -1;
+        bool operator==(const FileStamp &) const = default;
+    };
+    FileStamp m_stamp;
+    FileStamp stampNow() const;
+    bool m_warned = false;
+    GrowingClient *m_client = nullptr;
     MessageBoxes &m_boxes;
     // ReaderHelpFileName's bytes as the file system takes them.
     std::string m_documentPath;

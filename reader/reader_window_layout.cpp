@@ -2,9 +2,12 @@
 
 #include "richtext/rich_text_box.h"
 #include "ui/click_list.h"
+#include "ui/growing_layout.h"
+#include "ui/window_memory.h"
 #include "ui/window_units.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -61,10 +64,12 @@ void ReaderWindow::setupLayout()
     setWindowTitle(m_kind == ReaderKind::BuiltInHelp ? QStringLiteral("Scrivane") : QString());
     setFont(verdana(8.25));
 
-    auto *client = new QWidget(this);
+    // At the layout's size every control stands where the layout puts it; room the user adds
+    // goes to the display, and the lists take its height.
+    auto *client = new GrowingClient(look.client.size(), this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(look.client.size());
     setCentralWidget(client);
+    m_client = client;
 
     Frame1 = place<QFrame>(client, "Frame1", look.frame1);
     Frame1->setFrameShape(QFrame::Box);
@@ -85,8 +90,24 @@ void ReaderWindow::setupLayout()
     if (m_kind == ReaderKind::Leafwick)
         setupActions();
     setupTabOrder();
+    const GrowingClient::Share both {0, 0, 1, 1};
+    const GrowingClient::Share tall {0, 0, 0, 1};
+    for (QWidget *widget : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
+             static_cast<QWidget *>(RichTextBox1)})
+        m_client->grow(widget, both);
+    for (QWidget *widget : {static_cast<QWidget *>(SSTab1), static_cast<QWidget *>(List1),
+             static_cast<QWidget *>(List2)})
+        m_client->grow(widget, tall);
     adjustSize();
+    m_client->startGrowing();
+    restoreWindowSize(this, objectName());
     centre();
+}
+
+void ReaderWindow::closeEvent(QCloseEvent *event)
+{
+    rememberWindowSize(this, objectName());
+    QMainWindow::closeEvent(event);
 }
 
 void ReaderWindow::setupTabs(QWidget *frame)

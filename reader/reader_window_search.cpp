@@ -64,6 +64,7 @@ void ReaderWindow::List2_Click()
     if (!readIntoRecordBuffer(wanted))
         return;
     RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
+    noteShown(wanted);
 }
 
 void ReaderWindow::SSTab1_Click()

@@ -32,4 +32,22 @@ Contents readContents(const std::string &path)
     return contents;
 }
 
+NamedRecord findRecordNamed(const std::string &path, const std::string &name)
+{
+    NamedRecord found;
+    DocumentReader reader(path);
+    TopicRecord record;
+    for (;;) {
+        const ReadStatus read = reader.next(record, RecordParts::Heading);
+        if (read == ReadStatus::Error)
+            found.status = reader.status();
+        if (read != ReadStatus::Record)
+            return found;
+        if (record.name.text() == name) {
+            found.number = reader.recordsRead();
+            return found;
+        }
+    }
+}
+
 } // namespace storage

@@ -36,4 +36,13 @@ struct Contents
 
 [[nodiscard]] Contents readContents(const std::string &path);
 
+// The first record whose topic name is exactly name (bytes compared), read from the headings.
+struct NamedRecord
+{
+    std::uint64_t number = 0; // from 1; 0 when no record has that name
+    Status status; // why the search stopped before the end without finding it
+};
+
+[[nodiscard]] NamedRecord findRecordNamed(const std::string &path, const std::string &name);
+
 } // namespace storage

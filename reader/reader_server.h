@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ui/reader_request.h"
+
+#include <QLocalServer>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QLocalSocket;
+
+// Takes the requests of later calls for the document a reader window shows (see
+// ui/reader_channel.h): one request per connection, answered with the refusal the handler
+// returns, or with none when it took it.
+class ReaderServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Does what the request asks; returns why not, in the user's words, or an empty string.
+    using Handler = std::function<QString(const ReaderRequest &)>;
+
+    explicit ReaderServer(Handler handler, QObject *parent = nullptr);
+
+    // Listens for the document at canonicalPath. A name left behind by a reader that ended
+    // without removing it is taken over; false when a live reader holds it.
+    bool listen(const QString &canonicalPath);
+    QString serverName() const { return m_server.fullServerName(); }
+
+Q_SIGNALS:
+    // A request was answered; refusal is what the caller was told, empty when it was taken.
+    void answered(const QString &refusal);
+
+private:
+    void takeConnection();
+    void readRequest(QLocalSocket *socket);
+
+    Handler m_handler;
+    QLocalServer m_server;
+};

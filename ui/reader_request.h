@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// What a caller asks a reader to show: from Leafwick's command line, from a second call that a
+// running reader takes over, or from Penwick's Review.
+struct ReaderRequest
+{
+    // The help document's path as given; empty: the reader's own start-up chooses it.
+    QString document;
+    std::optional<QString> topicName; // the first topic of exactly this name
+    std::optional<std::uint64_t> topicNumber; // record number, from 1
+    std::optional<QString> searchWord; // run as if typed and "List Topics" pressed
+    bool newWindow = false; // never hand over to a running reader
+    bool reload = false; // read the document afresh first (it was saved)
+
+    bool operator==(const ReaderRequest &) const = default;
+};
+
+// A request as one line of the channel between processes (JSON, UTF-8, ending in '\n'), and
+// back; std::nullopt for a line that is no request.
+QByteArray encodeRequest(const ReaderRequest &request);
+std::optional<ReaderRequest> decodeRequest(const QByteArray &line);
+
+// A reader's answer: empty text when it took the request, else why it refused.
+QByteArray encodeAnswer(const QString &refusal);
+std::optional<QString> decodeAnswer(const QByteArray &line);
