@@ -193,12 +193,6 @@ bool ReaderWindow::showRecord(std::uint64_t number)
     return true;
 }
 
-void ReaderWindow::noteShown(std::uint64_t number)
-{
-    m_shownRecord = number;
-    m_shownName = TopicName.text();
-}
-
 void ReaderWindow::PrintMnu_Click()
 {
     const std::unique_ptr<QPrinter> printer = m_printers->defaultPrinter();
@@ -209,7 +203,12 @@ void ReaderWindow::PrintMnu_Click()
     }
     // The print queue and its output name the job after the document.
     printer->setDocName(windowTitle());
-    if (!RichTextBox1->SelPrint(printer.get()))
+    // Paper shows the topic at its own sizes, whatever the zoom on screen.
+    const int zoomed = m_zoom;
+    setZoom(100);
+    const bool printed = RichTextBox1->SelPrint(printer.get());
+    setZoom(zoomed);
+    if (!printed)
         warn(QStringLiteral("The topic could not be printed on the printer \"%1\".")
                  .arg(printer->printerName()));
 }
@@ -229,8 +228,9 @@ void ReaderWindow::setTopicFont()
     // Setting the font lays the whole content out again; a large topic shown in it already
     // would pay that for nothing.
     const QFont current = RichTextBox1->document()->defaultFont();
-    if (current.pointSizeF() != kTopicPointSize || current.bold())
-        RichTextBox1->setBaseFont(kTopicPointSize, false);
+    const qreal size = kTopicPointSize * m_zoom / 100.0;
+    if (current.pointSizeF() != size || current.bold())
+        RichTextBox1->setBaseFont(size, false);
 }
 
 void ReaderWindow::reportDamage(const storage::Status &status, std::uint64_t topicsBefore)

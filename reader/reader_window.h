@@ -5,8 +5,12 @@
 #include "ui/reader_request.h"
 #include "ui/record_buffer.h"
 
+#include <QList>
 #include <QMainWindow>
+#include <QPair>
+#include <QRect>
 #include <QString>
+#include <QTextCursor>
 
 #include <cstdint>
 #include <memory>
@@ -16,7 +20,9 @@
 class MessageBoxes;
 class Printers;
 class GrowingClient;
+class FindBar;
 class QAction;
+class QMenu;
 class QFileSystemWatcher;
 class QTimer;
 class QFrame;
@@ -80,6 +86,28 @@ public:
     // topic shown stays when it is still there, else the first is shown.
     void reloadDocument();
 
+    // Going back and forth through the topics shown, however they were chosen; the contents
+    // line of the topic shown is highlighted.
+    void goBack();
+    void goForward();
+    bool canGoBack() const { return m_historyPos > 0; }
+    bool canGoForward() const { return m_historyPos + 1 < m_history.size(); }
+    // The topic the display shows (its record number; 0 for none).
+    std::uint64_t shownRecord() const { return m_shownRecord; }
+
+    // The places of the searched word in the topic shown from the hit list, highlighted; the
+    // current one is selected. F3 and Shift+F3 move through them.
+    QList<QPair<int, int>> hitPlaces() const;
+    void nextHit(bool backward);
+
+    // Zoom of the display, in percent of the topic's own sizes; it stays for the next topics.
+    int zoom() const { return m_zoom; }
+    void setZoom(int percent);
+
+    FindBar *findBar() const { return m_findBar; }
+    // The display's context menu, as it would open now.
+    QMenu *displayMenu();
+
     // Whether a message has been shown since the window was built (start-up's warnings).
     bool hasWarned() const { return m_warned; }
     // Tells the user, in a warning box.
@@ -111,6 +139,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     static constexpr qreal kTopicPointSize = 10;
@@ -142,6 +171,12 @@ private:
     bool showRecord(std::uint64_t number);
     // The display now shows the record in the record buffer, record number.
     void noteShown(std::uint64_t number);
+    void setupNavigation();
+    // Shows record number, highlighting its contents line, without adding it to the history.
+    void revisit(std::uint64_t number);
+    void highlightHits();
+    void clearHits();
+    void placeFindBar();
     // Watches the document's file, so that a change made by another program (a save in
     // Penwick) shows in the contents list.
     void watchDocument();
@@ -170,6 +205,20 @@ private:
     FileStamp m_stamp;
     FileStamp stampNow() const;
     bool m_warned = false;
+    QList<std::uint64_t> m_history;
+    qsizetype m_historyPos = -1;
+    bool m_revisiting = false;
+    QList<QTextCursor> m_hits;
+    qsizetype m_currentHit = -1;
+    int m_zoom = 100;
+    FindBar *m_findBar = nullptr;
+    QRect m_displayRoom; // the display's place with the find bar hidden
+    QAction *m_backAction = nullptr;
+    QAction *m_forwardAction = nullptr;
+    QAction *m_copyAction = nullptr;
+    QAction *m_selectAllAction = nullptr;
+    QAction *m_findAction = nullptr;
+    QMenu *m_displayMenu = nullptr;
     GrowingClient *m_client = nullptr;
     MessageBoxes &m_boxes;
     // ReaderHelpFileName's bytes as the file system takes them.

@@ -98,6 +98,7 @@ void ReaderWindow::setupLayout()
     for (QWidget *widget : {static_cast<QWidget *>(SSTab1), static_cast<QWidget *>(List1),
              static_cast<QWidget *>(List2)})
         m_client->grow(widget, tall);
+    setupNavigation();
     adjustSize();
     m_client->startGrowing();
     restoreWindowSize(this, objectName());
@@ -143,6 +144,8 @@ void ReaderWindow::setupTabs(QWidget *frame)
     List2->setUniformItemSizes(true);
 
     connect(ListTopicsCmd, &QPushButton::clicked, this, &ReaderWindow::ListTopicsCmd_Click);
+    // Return in the word box presses the tab's button; typing alone still searches nothing.
+    connect(Text1, &QLineEdit::returnPressed, ListTopicsCmd, &QPushButton::click);
     connect(List2, &ClickList::listClicked, this, &ReaderWindow::List2_Click);
     connect(SSTab1, &QTabWidget::currentChanged, this, &ReaderWindow::SSTab1_Click);
 }

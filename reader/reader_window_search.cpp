@@ -65,6 +65,7 @@ void ReaderWindow::List2_Click()
         return;
     RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
     noteShown(wanted);
+    highlightHits();
 }
 
 void ReaderWindow::SSTab1_Click()
