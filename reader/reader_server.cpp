@@ -56,10 +56,13 @@ void ReaderServer::readRequest(QLocalSocket *socket)
     socket->disconnect(this);
     const std::optional<ReaderRequest> request = decodeRequest(socket->readLine(kMaxRequestBytes));
     // Answered at once, so that the caller can end before this window shows any message.
-    const QString refusal =
-        request ? m_handler(*request) : QStringLiteral("the request could not be understood");
-    socket->write(encodeAnswer(refusal));
+    ReaderAnswer answer;
+    if (request)
+        answer = m_handler(*request);
+    else
+        answer.refusal = QStringLiteral("the request could not be understood");
+    socket->write(encodeAnswer(answer));
     socket->flush();
     socket->disconnectFromServer();
-    Q_EMIT answered(refusal);
+    Q_EMIT answered(answer.refusal);
 }

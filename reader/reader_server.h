@@ -18,8 +18,9 @@ class ReaderServer : public QObject
     Q_OBJECT
 
 public:
-    // Does what the request asks; returns why not, in the user's words, or an empty string.
-    using Handler = std::function<QString(const ReaderRequest &)>;
+    // Does what the request asks; answers why not, in the user's words (or nothing), and what
+    // the window shows now.
+    using Handler = std::function<ReaderAnswer(const ReaderRequest &)>;
 
     explicit ReaderServer(Handler handler, QObject *parent = nullptr);
 

@@ -82,6 +82,8 @@ public:
     // its own; returns what was asked for and not found, in the user's words, or an empty
     // string. A request to reload reads the document afresh first.
     QString showRequested(const ReaderRequest &request);
+    // What the window shows, as it tells a caller.
+    ReaderState state() const;
     // Reads the document afresh (it changed on disk): the contents list follows it, and the
     // topic shown stays when it is still there, else the first is shown.
     void reloadDocument();

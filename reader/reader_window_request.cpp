@@ -54,6 +54,16 @@ QString ReaderWindow::showRequested(const ReaderRequest &request)
     return missing.join(QLatin1Char(' '));
 }
 
+ReaderState ReaderWindow::state() const
+{
+    ReaderState now;
+    now.shownTopic = m_shownRecord;
+    now.contentsLine = std::uint64_t(List1->currentRow() + 1);
+    now.highlights = hitPlaces();
+    now.zoom = m_zoom;
+    return now;
+}
+
 void ReaderWindow::showContentsLine(std::uint64_t number)
 {
     setList1Index(int(number - 1));

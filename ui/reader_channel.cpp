@@ -43,13 +43,14 @@ DeliveryResult deliver(const ReaderRequest &request, const QString &canonicalPat
             break;
         }
     }
-    const std::optional<QString> refusal = decodeAnswer(answer.left(answer.indexOf('\n') + 1));
-    if (!refusal)
-        return {
-            Delivery::NoAnswer, QStringLiteral("the reader showing the document did not answer")};
-    if (refusal->isEmpty())
-        return {Delivery::Taken, {}};
-    return {Delivery::Refused, *refusal};
+    const std::optional<ReaderAnswer> answered =
+        decodeAnswer(answer.left(answer.indexOf('\n') + 1));
+    if (!answered)
+        return {Delivery::NoAnswer,
+            QStringLiteral("the reader showing the document did not answer"), {}};
+    if (answered->refusal.isEmpty())
+        return {Delivery::Taken, {}, answered->state};
+    return {Delivery::Refused, answered->refusal, answered->state};
 }
 
 } // namespace readerchannel

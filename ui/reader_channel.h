@@ -22,6 +22,7 @@ struct DeliveryResult
 {
     Delivery delivery = Delivery::NoReader;
     QString message;
+    ReaderState state; // what the reader shows after the request, when it answered
 };
 
 // Hands the request to the reader showing the document at canonicalPath, and waits up to

@@ -1,5 +1,6 @@
 #include "ui/reader_request.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -12,6 +13,10 @@ const QString kTopicNumber = QStringLiteral("topicNumber");
 const QString kSearch = QStringLiteral("search");
 const QString kReload = QStringLiteral("reload");
 const QString kRefusal = QStringLiteral("refusal");
+const QString kShown = QStringLiteral("shown");
+const QString kLine = QStringLiteral("contentsLine");
+const QString kHighlights = QStringLiteral("highlights");
+const QString kZoom = QStringLiteral("zoom");
 
 QByteArray line(const QJsonObject &object)
 {
@@ -67,17 +72,33 @@ std::optional<ReaderRequest> decodeRequest(const QByteArray &text)
     return request;
 }
 
-QByteArray encodeAnswer(const QString &refusal)
+QByteArray encodeAnswer(const ReaderAnswer &answer)
 {
     QJsonObject object;
-    object.insert(kRefusal, refusal);
+    object.insert(kRefusal, answer.refusal);
+    object.insert(kShown, QString::number(answer.state.shownTopic));
+    object.insert(kLine, QString::number(answer.state.contentsLine));
+    QJsonArray places;
+    for (const auto &[start, length] : answer.state.highlights)
+        places.append(QJsonArray {start, length});
+    object.insert(kHighlights, places);
+    object.insert(kZoom, answer.state.zoom);
     return line(object);
 }
 
-std::optional<QString> decodeAnswer(const QByteArray &text)
+std::optional<ReaderAnswer> decodeAnswer(const QByteArray &text)
 {
     const std::optional<QJsonObject> object = objectOf(text);
     if (!object || !object->value(kRefusal).isString())
         return std::nullopt;
-    return object->value(kRefusal).toString();
+    ReaderAnswer answer;
+    answer.refusal = object->value(kRefusal).toString();
+    answer.state.shownTopic = object->value(kShown).toString().toULongLong();
+    answer.state.contentsLine = object->value(kLine).toString().toULongLong();
+    for (const QJsonValue place : object->value(kHighlights).toArray()) {
+        const QJsonArray pair = place.toArray();
+        answer.state.highlights.append({pair.at(0).toInt(), pair.at(1).toInt()});
+    }
+    answer.state.zoom = object->value(kZoom).toInt(100);
+    return answer;
 }

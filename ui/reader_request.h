@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 #include <cstdint>
@@ -26,6 +28,23 @@ struct ReaderRequest
 QByteArray encodeRequest(const ReaderRequest &request);
 std::optional<ReaderRequest> decodeRequest(const QByteArray &line);
 
-// A reader's answer: empty text when it took the request, else why it refused.
-QByteArray encodeAnswer(const QString &refusal);
-std::optional<QString> decodeAnswer(const QByteArray &line);
+// What a reader window shows, as it tells a caller in its answer.
+struct ReaderState
+{
+    std::uint64_t shownTopic = 0; // record number; 0: none
+    std::uint64_t contentsLine = 0; // the highlighted contents line, from 1; 0: none
+    QList<QPair<int, int>> highlights; // start and length of each highlighted place
+    int zoom = 100; // percent
+
+    bool operator==(const ReaderState &) const = default;
+};
+
+// A reader's answer: refusal empty when it took the request, else why not; and what it shows.
+struct ReaderAnswer
+{
+    QString refusal;
+    ReaderState state;
+};
+
+QByteArray encodeAnswer(const ReaderAnswer &answer);
+std::optional<ReaderAnswer> decodeAnswer(const QByteArray &line);

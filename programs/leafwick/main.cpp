@@ -68,8 +68,12 @@ int main(int argc, char *argv[])
     QtMessageBoxes boxes;
     ReaderWindow window(ReaderKind::Leafwick, boxes, nullptr, request.document);
     // Later calls for the same document come to this window.
-    ReaderServer server(
-        [&window](const ReaderRequest &asked) { return window.showRequested(asked); });
+    ReaderServer server([&window](const ReaderRequest &asked) {
+        ReaderAnswer answer;
+        answer.refusal = window.showRequested(asked);
+        answer.state = window.state();
+        return answer;
+    });
     QObject::connect(&server, &ReaderServer::answered, &window, [&window](const QString &refusal) {
         window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
         window.raise();
