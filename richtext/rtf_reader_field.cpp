@@ -1,10 +1,19 @@
-// Field instructions: where a HYPERLINK field points.
+// Fields and links: a \field group holds an instruction, which is collected and never shown,
+// and a result, which is shown; a HYPERLINK field's result is a link, and a SYMBOL field without
+// a result shows its character.
 
 #include "richtext/rtf_reader_impl.h"
 
 namespace richtext::detail {
 
 namespace {
+
+constexpr Word kFieldWordList[] = {
+    {"field", &RtfReaderImpl::wordField, 0, true},
+    {"fldinst", &RtfReaderImpl::wordFieldInstruction, 0, true},
+    {"fldrslt", &RtfReaderImpl::wordFieldResult, 0, true},
+};
+static_assert(isSorted(kFieldWordList));
 
 // Splits an instruction into words; a quoted string is one word without its quotes.
 QStringList instructionWords(const QString &instruction)
@@ -35,8 +44,7 @@ QStringList instructionWords(const QString &instruction)
     return words;
 }
 
-} // namespace
-
+// What a HYPERLINK field instruction points to, or empty.
 QString hyperlinkTarget(const QString &instruction)
 {
     const QStringList words = instructionWords(instruction);
@@ -61,6 +69,16 @@ QString hyperlinkTarget(const QString &instruction)
         return url + u'#' + anchor;
     return url;
 }
+
+// The character a SYMBOL field shows: its code (a byte of the font's code page unless
+// unicode), and the \f and \s switches; code < 0 when the instruction is no SYMBOL field.
+struct SymbolField
+{
+    int code = -1;
+    bool unicode = false;
+    QString font;
+    int halfPoints = 0;
+};
 
 SymbolField symbolField(const QString &instruction)
 {
@@ -94,22 +112,78 @@ SymbolField symbolField(const QString &instruction)
     return symbol;
 }
 
-void RtfReaderImpl::finishField(const QString &instruction, bool resultShown)
+} // namespace
+
+constexpr WordTable kFieldWords = kFieldWordList;
+
+// Instruction text is collected, never shown; the words of text may stand in it.
+constexpr Destination kFieldInstruction {
+    .words = &bodyWords,
+    .text = &RtfReaderImpl::appendBytes,
+    .characters = &RtfReaderImpl::appendInstruction,
+};
+
+void RtfReaderImpl::wordField(int)
+{
+    if (!inBodyText())
+        return;
+    m_fields.append(OpenField {m_depth, QString()});
+}
+
+void RtfReaderImpl::wordFieldInstruction(int)
+{
+    m_state.destination = m_fields.isEmpty() || !inBodyText() ? &kSkip : &kFieldInstruction;
+}
+
+void RtfReaderImpl::appendInstruction(QStringView chars)
+{
+    if (!m_fields.isEmpty())
+        m_fields.last().instruction.append(chars);
+}
+
+void RtfReaderImpl::wordFieldResult(int)
+{
+    if (m_state.destination == &kFieldInstruction) {
+        m_state.destination = &kSkip;
+        return;
+    }
+    fieldResultStarts();
+}
+
+void RtfReaderImpl::fieldResultStarts()
+{
+    if (m_fields.isEmpty())
+        return;
+    const QString target = hyperlinkTarget(m_fields.last().instruction);
+    if (target.isEmpty())
+        return;
+    QList<QString> &links = m_tables.links;
+    if (links.isEmpty() || links.last() != target)
+        links.append(target);
+    m_state.chars.link = static_cast<int>(links.size() - 1);
+}
+
+void RtfReaderImpl::finishFields()
+{
+    // A field ends with its group.
+    while (!m_fields.isEmpty() && m_fields.last().depth > m_depth)
+        finishField(m_fields.takeLast());
+}
+
+void RtfReaderImpl::finishField(const OpenField &field)
 {
     // A SYMBOL field without a result shows its character.
-    if (resultShown || !inBodyText())
+    if (field.resultShown || !inBodyText())
         return;
-    const SymbolField symbol = symbolField(instruction);
+    const SymbolField symbol = symbolField(field.instruction);
     if (symbol.code < 0)
         return;
     const CharProps saved = m_state.chars;
-    int codePage = m_ansiCodePage;
+    int codePage = m_tables.ansiCodePage;
     if (!symbol.font.isEmpty()) {
         m_state.chars.font = fontNumberNamed(symbol.font);
         m_state.chars.stated |= CharField::Font;
-        codePage = m_fonts.value(m_state.chars.font).codePage;
-        if (codePage == 0)
-            codePage = m_ansiCodePage;
+        codePage = fontCodePage(m_state.chars.font);
     }
     if (symbol.halfPoints > 0) {
         m_state.chars.halfPoints = symbol.halfPoints;

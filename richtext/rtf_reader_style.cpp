@@ -10,8 +10,6 @@ namespace richtext::detail {
 
 namespace {
 
-using Word = RtfReaderImpl::Word;
-
 // Real chains are a few styles long; a longer one, or one that comes back to a style it has
 // passed, is damage and is cut there.
 constexpr qsizetype kMaxChain = 32;
@@ -85,139 +83,113 @@ void fillPara(ParaProps &props, const ParaProps &beneath)
     props.stated |= missing;
 }
 
+// A style's number and base; list, table and keyboard words of a style are left out.
+constexpr Word kEntryWords[] = {
+    {"cs", &RtfReaderImpl::wordDefineCharacterStyle, 0, true},
+    {"ds", &RtfReaderImpl::wordDefineOtherStyle, 0, true},
+    {"s", &RtfReaderImpl::wordDefineParagraphStyle, 0, false},
+    {"sbasedon", &RtfReaderImpl::wordBasedOn, 0, false},
+    {"ts", &RtfReaderImpl::wordDefineOtherStyle, 0, true},
+};
+static_assert(isSorted(kEntryWords));
+
+// The style sheet, and the styles that text names.
+constexpr Word kBodyWords[] = {
+    {"cs", &RtfReaderImpl::wordCharacterStyle, 0, false},
+    {"s", &RtfReaderImpl::wordParagraphStyle, 0, false},
+    {"stylesheet", &RtfReaderImpl::wordStyleSheet, 0, true},
+};
+static_assert(isSorted(kBodyWords));
+
 } // namespace
 
-const RtfReaderImpl::Word *RtfReaderImpl::findStyleSheetWord(std::string_view name)
-{
-    // A style's number and base, and the formatting it gives; list, table and keyboard words
-    // of a style are left out.
-    static constexpr Word kStyleWords[] = {
-        {"b", &RtfReaderImpl::wordBold, 1, false},
-        {"caps", &RtfReaderImpl::wordCaps, 1, false},
-        {"cb", &RtfReaderImpl::wordBackground, 0, false},
-        {"cf", &RtfReaderImpl::wordForeground, 0, false},
-        {"chcbpat", &RtfReaderImpl::wordBackground, 0, false},
-        {"cs", &RtfReaderImpl::wordDefineCharacterStyle, 0, true},
-        {"dn", &RtfReaderImpl::wordDown, 6, false},
-        {"ds", &RtfReaderImpl::wordDefineOtherStyle, 0, true},
-        {"f", &RtfReaderImpl::wordFont, 0, false},
-        {"fi", &RtfReaderImpl::wordFirstIndent, 0, false},
-        {"fs", &RtfReaderImpl::wordFontSize, 24, false},
-        {"highlight", &RtfReaderImpl::wordHighlight, 0, false},
-        {"i", &RtfReaderImpl::wordItalic, 1, false},
-        {"li", &RtfReaderImpl::wordLeftIndent, 0, false},
-        {"lin", &RtfReaderImpl::wordLeftIndent, 0, false},
-        {"ltrpar", &RtfReaderImpl::wordRightToLeft, 0, false},
-        {"nosupersub", &RtfReaderImpl::wordVertical, 0, false},
-        {"pagebb", &RtfReaderImpl::wordPageBreakBefore, 1, false},
-        {"qc", &RtfReaderImpl::wordAlignment, 1, false},
-        {"qd", &RtfReaderImpl::wordAlignment, 3, false},
-        {"qj", &RtfReaderImpl::wordAlignment, 3, false},
-        {"ql", &RtfReaderImpl::wordAlignment, 0, false},
-        {"qr", &RtfReaderImpl::wordAlignment, 2, false},
-        {"ri", &RtfReaderImpl::wordRightIndent, 0, false},
-        {"rin", &RtfReaderImpl::wordRightIndent, 0, false},
-        {"rtlpar", &RtfReaderImpl::wordRightToLeft, 1, false},
-        {"s", &RtfReaderImpl::wordDefineParagraphStyle, 0, false},
-        {"sa", &RtfReaderImpl::wordSpaceAfter, 0, false},
-        {"sb", &RtfReaderImpl::wordSpaceBefore, 0, false},
-        {"sbasedon", &RtfReaderImpl::wordBasedOn, 0, false},
-        {"scaps", &RtfReaderImpl::wordSmallCaps, 1, false},
-        {"sl", &RtfReaderImpl::wordLineSpacing, 0, false},
-        {"slmult", &RtfReaderImpl::wordLineMultiple, 0, false},
-        {"strike", &RtfReaderImpl::wordStrike, 1, false},
-        {"striked", &RtfReaderImpl::wordStrike, 1, false},
-        {"sub", &RtfReaderImpl::wordVertical, 2, false},
-        {"super", &RtfReaderImpl::wordVertical, 1, false},
-        {"tqc", &RtfReaderImpl::wordTabKind, 2, false},
-        {"tqdec", &RtfReaderImpl::wordTabKind, 3, false},
-        {"tqr", &RtfReaderImpl::wordTabKind, 1, false},
-        {"ts", &RtfReaderImpl::wordDefineOtherStyle, 0, true},
-        {"tx", &RtfReaderImpl::wordTabStop, 0, false},
-        {"ul", &RtfReaderImpl::wordUnderline, 1, false},
-        {"uld", &RtfReaderImpl::wordUnderline, 3, false},
-        {"uldash", &RtfReaderImpl::wordUnderline, 4, false},
-        {"uldashd", &RtfReaderImpl::wordUnderline, 5, false},
-        {"uldashdd", &RtfReaderImpl::wordUnderline, 6, false},
-        {"uldb", &RtfReaderImpl::wordUnderline, 2, false},
-        {"ulhwave", &RtfReaderImpl::wordUnderline, 7, false},
-        {"ulldash", &RtfReaderImpl::wordUnderline, 4, false},
-        {"ulnone", &RtfReaderImpl::wordUnderline, 0, false},
-        {"ulth", &RtfReaderImpl::wordUnderline, 1, false},
-        {"ulthd", &RtfReaderImpl::wordUnderline, 3, false},
-        {"ulthdash", &RtfReaderImpl::wordUnderline, 4, false},
-        {"ulthdashd", &RtfReaderImpl::wordUnderline, 5, false},
-        {"ulthdashdd", &RtfReaderImpl::wordUnderline, 6, false},
-        {"ulthldash", &RtfReaderImpl::wordUnderline, 4, false},
-        {"ululdbwave", &RtfReaderImpl::wordUnderline, 7, false},
-        {"ulw", &RtfReaderImpl::wordUnderline, 1, false},
-        {"ulwave", &RtfReaderImpl::wordUnderline, 7, false},
-        {"up", &RtfReaderImpl::wordUp, 6, false},
-        {"v", &RtfReaderImpl::wordHidden, 1, false},
-    };
-    static_assert(isSorted(kStyleWords));
-    return lookUp(kStyleWords, name);
-}
+constexpr WordTable kStyleBodyWords = kBodyWords;
+
+// Each group in the style sheet defines a style.
+constexpr Destination kStyleSheet {
+    .groupStart = &RtfReaderImpl::beginStyle,
+    .groupEnd = &RtfReaderImpl::styleSheetEnd,
+};
+
+// A definition states the formatting that its style gives; its name is not needed.
+constexpr Destination kStyleEntry {
+    .words = &wordIndex<kCharacterFormatWords, kParagraphFormatWords, kEntryWords>,
+    .groupEnd = &RtfReaderImpl::styleEntryEnd,
+};
 
 // Style sheet words
 
 void RtfReaderImpl::wordStyleSheet(int)
 {
-    m_state.destination = Destination::StyleSheet;
+    m_state.destination = &kStyleSheet;
+}
+
+void RtfReaderImpl::styleSheetEnd(const GroupState &group)
+{
+    // The styles, and the fonts they name, are known now.
+    if (m_state.destination != group.destination)
+        updateCodePage();
 }
 
 void RtfReaderImpl::beginStyle()
 {
     // The definition's formatting is read into the group's state, which starts empty, so
     // that it holds what the style states and nothing else.
-    m_state.destination = Destination::StyleEntry;
+    m_state.destination = &kStyleEntry;
     m_state.chars = CharProps();
     m_state.para = ParaProps();
-    m_tabKind = 0;
-    m_styleEntry = StyleDefinition();
+    m_scratch.tabKind = TabKind::Left;
+    m_scratch.style = StyleDefinition();
 }
 
 void RtfReaderImpl::wordDefineParagraphStyle(int number)
 {
-    m_styleEntry.kind = StyleDefinition::Kind::Paragraph;
-    m_styleEntry.number = number;
+    m_scratch.style.kind = StyleDefinition::Kind::Paragraph;
+    m_scratch.style.number = number;
 }
 
 void RtfReaderImpl::wordDefineCharacterStyle(int number)
 {
-    m_styleEntry.kind = StyleDefinition::Kind::Character;
-    m_styleEntry.number = number;
+    m_scratch.style.kind = StyleDefinition::Kind::Character;
+    m_scratch.style.number = number;
 }
 
 void RtfReaderImpl::wordDefineOtherStyle(int number)
 {
     // Section and table styles format no text that \s or \cs could name.
-    m_styleEntry.kind = StyleDefinition::Kind::Other;
-    m_styleEntry.number = number;
+    m_scratch.style.kind = StyleDefinition::Kind::Other;
+    m_scratch.style.number = number;
 }
 
 void RtfReaderImpl::wordBasedOn(int style)
 {
-    m_styleEntry.basedOn = style;
+    m_scratch.style.basedOn = style;
 }
 
-void RtfReaderImpl::finishStyle()
+void RtfReaderImpl::styleEntryEnd(const GroupState &group)
 {
-    decodeBytes();
-    if (m_styleEntry.kind == StyleDefinition::Kind::Other)
+    // Groups inside an entry hold parts of its name.
+    if (m_state.destination == &kStyleSheet)
+        finishStyle(group);
+}
+
+void RtfReaderImpl::finishStyle(const GroupState &group)
+{
+    StyleDefinition &entry = m_scratch.style;
+    if (entry.kind == StyleDefinition::Kind::Other)
         return;
-    QHash<int, StyleDefinition> &styles = m_styleEntry.kind == StyleDefinition::Kind::Character
-        ? m_characterStyles
-        : m_paragraphStyles;
-    if (styles.size() >= kMaxStyles && !styles.contains(m_styleEntry.number))
+    QHash<int, StyleDefinition> &styles = entry.kind == StyleDefinition::Kind::Character
+        ? m_tables.characterStyles
+        : m_tables.paragraphStyles;
+    if (styles.size() >= kMaxStyles && !styles.contains(entry.number))
         return;
-    m_styleEntry.chars = m_state.chars;
-    m_styleEntry.para = m_state.para;
-    styles.insert(m_styleEntry.number, m_styleEntry);
+    entry.chars = group.chars;
+    entry.para = group.para;
+    styles.insert(entry.number, entry);
     // A later definition may change any chain that passes through this style.
-    m_resolvedParagraphStyles.clear();
-    m_resolvedCharacterStyles.clear();
-    m_haveFormat = false;
+    m_tables.resolvedParagraphStyles.clear();
+    m_tables.resolvedCharacterStyles.clear();
+    m_format.valid = false;
 }
 
 // Body words
@@ -236,12 +208,13 @@ void RtfReaderImpl::wordCharacterStyle(int style)
 
 // Styles applied
 
-RtfReaderImpl::ResolvedStyle RtfReaderImpl::resolvedStyle(StyleDefinition::Kind kind, int number)
+ResolvedStyle RtfReaderImpl::resolvedStyle(StyleDefinition::Kind kind, int number)
 {
     const bool character = kind == StyleDefinition::Kind::Character;
-    const QHash<int, StyleDefinition> &styles = character ? m_characterStyles : m_paragraphStyles;
+    const QHash<int, StyleDefinition> &styles =
+        character ? m_tables.characterStyles : m_tables.paragraphStyles;
     QHash<int, ResolvedStyle> &resolved =
-        character ? m_resolvedCharacterStyles : m_resolvedParagraphStyles;
+        character ? m_tables.resolvedCharacterStyles : m_tables.resolvedParagraphStyles;
     const auto known = resolved.constFind(number);
     if (known != resolved.constEnd())
         return *known;
@@ -266,13 +239,13 @@ RtfReaderImpl::ResolvedStyle RtfReaderImpl::resolvedStyle(StyleDefinition::Kind 
 CharProps RtfReaderImpl::shownChars()
 {
     CharProps shown = m_state.chars;
-    if (!m_characterStyles.isEmpty() && shown.characterStyle >= 0)
+    if (!m_tables.characterStyles.isEmpty() && shown.characterStyle >= 0)
         fillChars(
             shown, resolvedStyle(StyleDefinition::Kind::Character, shown.characterStyle).chars);
-    if (!m_paragraphStyles.isEmpty())
+    if (!m_tables.paragraphStyles.isEmpty())
         fillChars(shown, resolvedStyle(StyleDefinition::Kind::Paragraph, m_state.para.style).chars);
     if (!(shown.stated & CharField::Font))
-        shown.font = m_defaultFont;
+        shown.font = m_tables.defaultFont;
     // Where the properties came from does not change what the text looks like.
     shown.stated = {};
     shown.characterStyle = -1;
@@ -282,7 +255,7 @@ CharProps RtfReaderImpl::shownChars()
 ParaProps RtfReaderImpl::shownPara(const ParaProps &para)
 {
     ParaProps shown = para;
-    if (!m_paragraphStyles.isEmpty())
+    if (!m_tables.paragraphStyles.isEmpty())
         fillPara(shown, resolvedStyle(StyleDefinition::Kind::Paragraph, para.style).para);
     return shown;
 }

@@ -1,6 +1,6 @@
 #include "richtext/rtf_writer.h"
 
-#include "richtext/rtf_writer_output.h"
+#include "richtext/rtf_output.h"
 
 #include <QBuffer>
 #include <QHash>

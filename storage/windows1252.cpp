@@ -75,7 +75,9 @@ std::string codePointName(char32_t c)
     return name;
 }
 
-int encodeChar(char32_t c)
+} // namespace
+
+int windows1252Byte(char32_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return static_cast<int>(c);
@@ -85,8 +87,6 @@ int encodeChar(char32_t c)
     }
     return -1;
 }
-
-} // namespace
 
 std::string decodeWindows1252(std::string_view bytes)
 {
@@ -106,7 +106,7 @@ EncodeResult encodeWindows1252(std::string_view utf8)
     for (std::size_t pos = 0; pos < utf8.size();) {
         const std::size_t at = pos;
         const char32_t c = nextUtf8(utf8, pos);
-        const int byte = c == 0xFFFFFFFF ? -1 : encodeChar(c);
+        const int byte = c == 0xFFFFFFFF ? -1 : windows1252Byte(c);
         if (byte < 0) {
             result.bytes.clear();
             result.failedAt = at;

@@ -15,6 +15,9 @@ namespace storage {
 // encodes back unchanged.
 std::string decodeWindows1252(std::string_view bytes);
 
+// The byte for one character under the same rule, or -1 when the code page has none.
+int windows1252Byte(char32_t c);
+
 struct EncodeResult
 {
     std::string bytes;

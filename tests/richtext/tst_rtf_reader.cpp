@@ -319,6 +319,16 @@ void TestRtfReader::charFormat_data()
     QTest::newRow("wave underline")
         << QByteArray("{\\rtf1 {\\ulwave w}}") << "w" << int(QTextFormat::TextUnderlineStyle)
         << QVariant(int(QTextCharFormat::WaveUnderline));
+    // A written argument turns a formatting word off (0) or on; it never picks another style.
+    QTest::newRow("wave underline with an argument")
+        << QByteArray("{\\rtf1 {\\ulwave1 w}}") << "w" << int(QTextFormat::TextUnderlineStyle)
+        << QVariant(int(QTextCharFormat::WaveUnderline));
+    QTest::newRow("dotted underline turned off by 0")
+        << QByteArray("{\\rtf1 \\uld a\\uld0 b}") << "b" << int(QTextFormat::TextUnderlineStyle)
+        << QVariant();
+    QTest::newRow("subscript with an argument")
+        << QByteArray("{\\rtf1 x{\\sub1 2}}") << "2" << int(QTextFormat::TextVerticalAlignment)
+        << QVariant(int(QTextCharFormat::AlignSubScript));
     QTest::newRow("ulnone ends underline") << QByteArray("{\\rtf1 \\ul a\\ulnone b}") << "b"
                                            << int(QTextFormat::TextUnderlineStyle) << QVariant();
     QTest::newRow("strike") << QByteArray("{\\rtf1 {\\strike s}}") << "s"
@@ -411,6 +421,9 @@ void TestRtfReader::blockFormat_data()
     QTest::newRow("justified") << QByteArray("{\\rtf1 \\qj j\\par}") << "j"
                                << int(QTextFormat::BlockAlignment)
                                << QVariant(int(Qt::AlignJustify));
+    QTest::newRow("an argument does not change the alignment")
+        << QByteArray("{\\rtf1 \\qr1 r\\par}") << "r" << int(QTextFormat::BlockAlignment)
+        << QVariant(int(Qt::AlignRight));
     QTest::newRow("pard resets alignment")
         << QByteArray("{\\rtf1 \\qc a\\par\\pard b\\par}") << "b"
         << int(QTextFormat::BlockAlignment) << QVariant(int(Qt::AlignLeft));
@@ -825,6 +838,10 @@ void TestRtfReader::picture_data()
         << QSizeF(3000, 1500) << QSize(2048, 1024);
     QTest::newRow("metafile without goal: picw in hundredths of a millimetre") << QByteArray(
         "{\\rtf1{\\pict\\emfblip\\picw2540\\pich1270 0100}}") << QSizeF(96, 48) << QSize(96, 48);
+    // Word writes \\wmetafile8: the 8 is the metafile's mapping mode.
+    QTest::newRow("wmetafile8 without goal: picw in hundredths of a millimetre")
+        << QByteArray("{\\rtf1{\\pict\\wmetafile8\\picw2540\\pich1270 0100}}") << QSizeF(96, 48)
+        << QSize(96, 48);
     QTest::newRow("bitmap without goal: picw in pixels")
         << QByteArray("{\\rtf1{\\pict\\dibitmap0\\picw30\\pich20 0100}}") << QSizeF(30, 20)
         << QSize(30, 20);

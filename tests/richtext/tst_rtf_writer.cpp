@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QImage>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -262,6 +263,8 @@ void TestRtfWriter::escaping_data()
         << QStringLiteral("\u03a9\u0100\u4e2d") << QByteArray("\\u937?\\u256?\\u20013?");
     QTest::newRow("C1 control is not the code page's byte")
         << QStringLiteral("\u0081") << QByteArray("\\u129?");
+    QTest::newRow("C1 controls where the code page leaves its bytes undefined")
+        << QStringLiteral("\u008d\u008f\u0090\u009d") << QByteArray("\\u141?\\u143?\\u144?\\u157?");
     QTest::newRow("signed 16-bit boundary")
         << QStringLiteral("\u7fff\u8000\uffef") << QByteArray("\\u32767?\\u-32768?\\u-17?");
     QTest::newRow("beyond the BMP: surrogate pair")
@@ -705,6 +708,13 @@ void TestRtfWriter::readBack_data()
         cell.setBlockFormat(right);
         cell.insertText(QStringLiteral("right"));
     });
+    QTest::newRow("every character of the Windows-1252 upper half")
+        << Builder([](QTextDocument &document) {
+               QByteArray upperHalf;
+               for (int byte = 0x80; byte <= 0xff; ++byte)
+                   upperHalf.append(static_cast<char>(byte));
+               QTextCursor(&document).insertText(QStringDecoder("windows-1252").decode(upperHalf));
+           });
     QTest::newRow("link between text") << Builder([](QTextDocument &document) {
         QTextCursor cursor(&document);
         cursor.insertText(QStringLiteral("see "));

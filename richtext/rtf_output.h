@@ -50,7 +50,4 @@ private:
     bool m_wordOpen = false;
 };
 
-// The Windows-1252 byte for a character, or -1 when the code page has none.
-int windows1252Byte(char16_t c);
-
 } // namespace richtext::detail

@@ -1,4 +1,6 @@
-#include "richtext/rtf_writer_output.h"
+#include "richtext/rtf_output.h"
+
+#include "storage/windows1252.h"
 
 #include <algorithm>
 #include <array>
@@ -8,15 +10,6 @@
 namespace richtext::detail {
 
 namespace {
-
-// Bytes 80 to 9F of Windows-1252; 0 where the code page leaves the byte undefined. The rest of
-// the upper half is the same number in Unicode.
-constexpr std::array<char16_t, 32> kUpperControls = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80-87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0, // 88-8F
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90-97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178, // 98-9F
-};
 
 enum class After {
     Nothing, // the usual delimiting rule applies
@@ -73,17 +66,17 @@ bool isDropped(char16_t c)
     return (c < 0x20 && c != u'\t') || c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC;
 }
 
-} // namespace
-
-int windows1252Byte(char16_t c)
+// The Windows-1252 byte that text writes as \'hh, or -1 for \u. The five bytes that the code
+// page leaves undefined stand for the C1 controls of their number only by this project's rule
+// for its own files; in RTF, \u says the same to every reader.
+int codePageByte(char16_t c)
 {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return c;
-    const auto it = std::find(kUpperControls.begin(), kUpperControls.end(), c);
-    if (it == kUpperControls.end())
+    if (c >= 0x80 && c <= 0x9F)
         return -1;
-    return 0x80 + static_cast<int>(it - kUpperControls.begin());
+    return storage::windows1252Byte(c);
 }
+
+} // namespace
 
 void RtfOutput::word(std::string_view name)
 {
@@ -210,7 +203,7 @@ void RtfOutput::text(QStringView text, TextUse use)
         }
         if (isDropped(c))
             continue;
-        if (const int byte = windows1252Byte(c); byte >= 0) {
+        if (const int byte = codePageByte(c); byte >= 0) {
             hex(static_cast<unsigned>(byte));
             continue;
         }
