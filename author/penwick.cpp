@@ -8,6 +8,7 @@
 #include "ui/click_list.h"
 #include "ui/document_text.h"
 #include "ui/message_boxes.h"
+#include "ui/topic_lookup.h"
 #include "ui/window_memory.h"
 
 #include <QApplication>
@@ -25,14 +26,19 @@ const QString kLegacyDocument = QStringLiteral("Help.ini");
 
 } // namespace
 
-Penwick::Penwick(MessageBoxes &boxes, QWidget *parent)
+Penwick::Penwick(MessageBoxes &boxes, QWidget *parent, const QString &document)
     : QMainWindow(parent)
     , m_boxes(boxes)
     , m_systemLauncher(std::make_unique<SystemLauncher>())
 {
     m_launcher = m_systemLauncher.get();
     setupLayout();
+    // A document given at start is current from the first load, so "Help.scv" is neither
+    // made nor loaded; the hint follows its topics, as after File > Open.
+    CurrentHelpFileName = document;
     Form_Load();
+    if (!document.isEmpty())
+        setGetStartedVisibility();
 }
 
 Penwick::~Penwick()
@@ -182,6 +188,18 @@ void Penwick::List1_Click()
         return;
     RichTextBox1->setTextRTF(QByteArray::fromStdString(TopicText.text()));
     LevelTxt->setText(shownText(Level.text()));
+}
+
+void Penwick::followTopicLink(const QString &name)
+{
+    QString why;
+    const std::uint64_t number = topicNamed(documentPath(), name, CurrentHelpFileName, why);
+    if (number == 0 || number > std::uint64_t(List1->count())) {
+        m_boxes.show(this, why, MessageBoxes::WarningIcon, {});
+        return;
+    }
+    setList1Index(int(number - 1));
+    List1->scrollToItem(List1->currentItem());
 }
 
 void Penwick::setList1Index(int index)

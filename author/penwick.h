@@ -38,8 +38,9 @@ class Penwick : public QMainWindow, public RecordBuffer
 
 public:
     // Loads the window (Form_Load): the current document becomes "Help.scv" in the working
-    // folder. Messages go through boxes, which must outlive the window.
-    explicit Penwick(MessageBoxes &boxes, QWidget *parent = nullptr);
+    // folder, or document (a name in the working folder) when one is given, as File > Open
+    // makes it. Messages go through boxes, which must outlive the window.
+    explicit Penwick(MessageBoxes &boxes, QWidget *parent = nullptr, const QString &document = {});
     ~Penwick() override;
 
     // Where Review and Get Started start programs and open pages; not owned. nullptr restores
@@ -94,6 +95,10 @@ public:
     void UpCmd_Click();
     void DownCmd_Click();
     void RemoveCmd_Click();
+
+    // A link to another topic was followed in the display: it is shown and its contents line
+    // highlighted, as a click on that line does; a topic that does not exist is told.
+    void followTopicLink(const QString &name);
 
     // Sets List1's position as the windows' list boxes do: a line runs List1_Click at once, before
     // this returns; -1 highlights nothing and runs nothing. Out-of-range positions act as -1.

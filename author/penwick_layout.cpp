@@ -168,6 +168,8 @@ void Penwick::setupDisplayPanel(QWidget *client)
         place<richtext::RichTextBox>(Frame1, "RichTextBox1", twips(120, 2280, 6255, 4335));
     RichTextBox1->setReadOnly(true);
     RichTextBox1->setAccessibleName(QStringLiteral("Display"));
+    connect(
+        RichTextBox1, &richtext::RichTextBox::topicLinkActivated, this, &Penwick::followTopicLink);
     RichTextBox1->setTabChangesFocus(true);
 
     const int column = 120;

@@ -8,6 +8,7 @@
 #include "storage/hand_over.h"
 #include "ui/data_files.h"
 #include "ui/message_boxes.h"
+#include "ui/reader_channel.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,6 +19,8 @@ namespace {
 
 const QString kReaderProgram = QStringLiteral("leafwick");
 const QString kGetStartedPage = QStringLiteral("GetStarted.html");
+// How long Review waits for a running reader to take the document.
+constexpr int kReaderAnswerMs = 3000;
 
 // The reader installed beside this program, else the one the search path finds.
 QString readerProgram()
@@ -43,6 +46,17 @@ void Penwick::ReviewMnu_Click()
 
 void Penwick::viewMnu_Click()
 {
+    // A reader that already shows the document reads it afresh and comes to the front, instead
+    // of one more reader starting at each Review.
+    const QString canonical = QFileInfo(CurrentHelpFileName).canonicalFilePath();
+    if (!canonical.isEmpty()) {
+        ReaderRequest request;
+        request.document = canonical;
+        request.reload = true;
+        if (readerchannel::deliver(request, canonical, kReaderAnswerMs).delivery
+            == readerchannel::Delivery::Taken)
+            return;
+    }
     // Without the hand-over file the reader would open some other document, so nothing starts
     // when it cannot be written.
     const storage::Status written = storage::writeHandOver(documentPath());

@@ -92,6 +92,9 @@ public:
     // line of the topic shown is highlighted.
     void goBack();
     void goForward();
+    // A link to another topic was followed: it is shown and its contents line highlighted; a
+    // topic that does not exist is told and nothing changes.
+    void followTopicLink(const QString &name);
     bool canGoBack() const { return m_historyPos > 0; }
     bool canGoForward() const { return m_historyPos + 1 < m_history.size(); }
     // The topic the display shows (its record number; 0 for none).

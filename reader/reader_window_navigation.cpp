@@ -77,6 +77,8 @@ void ReaderWindow::setupNavigation()
     action(QStringLiteral("Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0),
         [this] { setZoom(100); });
 
+    connect(RichTextBox1, &richtext::RichTextBox::topicLinkActivated, this,
+        &ReaderWindow::followTopicLink);
     RichTextBox1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(RichTextBox1, &QWidget::customContextMenuRequested, this,
         [this](const QPoint &at) { displayMenu()->popup(RichTextBox1->mapToGlobal(at)); });
@@ -146,6 +148,20 @@ void ReaderWindow::noteShown(std::uint64_t number)
     m_history.resize(m_historyPos + 1);
     m_history.append(number);
     m_historyPos = m_history.size() - 1;
+}
+
+void ReaderWindow::followTopicLink(const QString &name)
+{
+    QString why;
+    const std::uint64_t number = topicNamed(name, why);
+    if (number == 0) {
+        warn(why);
+        return;
+    }
+    if (number <= std::uint64_t(List1->count()))
+        showContentsLine(number);
+    else
+        showRecord(number);
 }
 
 void ReaderWindow::goBack()

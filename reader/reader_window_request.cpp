@@ -4,9 +4,9 @@
 
 #include "richtext/rich_text_box.h"
 #include "storage/record_lookup.h"
-#include "storage/windows1252.h"
 #include "ui/click_list.h"
 #include "ui/document_text.h"
+#include "ui/topic_lookup.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -72,20 +72,7 @@ void ReaderWindow::showContentsLine(std::uint64_t number)
 
 std::uint64_t ReaderWindow::topicNamed(const QString &name, QString &why) const
 {
-    why = QStringLiteral("The help document \"%1\" has no topic named \"%2\".")
-              .arg(ReaderHelpFileName, name);
-    if (m_documentPath.empty())
-        return 0;
-    // Names are stored in the document's code page; one it cannot hold names no topic.
-    const storage::EncodeResult bytes = storage::encodeWindows1252(name.toStdString());
-    if (!bytes.status.ok())
-        return 0;
-    const storage::NamedRecord found = storage::findRecordNamed(m_documentPath, bytes.bytes);
-    if (found.number == 0 && !found.status.ok())
-        why = QStringLiteral("The topic \"%1\" was not found: the help document \"%2\" cannot be "
-                             "read past %3.")
-                  .arg(name, ReaderHelpFileName, QString::fromStdString(found.status.message()));
-    return found.number;
+    return ::topicNamed(m_documentPath, name, ReaderHelpFileName, why);
 }
 
 void ReaderWindow::reloadDocument()

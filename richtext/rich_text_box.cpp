@@ -2,6 +2,7 @@
 
 #include "richtext/link_opener.h"
 #include "richtext/rtf_writer.h"
+#include "richtext/topic_link.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -271,6 +272,10 @@ bool RichTextBox::followLink(const QString &href)
         return false;
     if (href.startsWith(QLatin1Char('#'))) {
         scrollToAnchor(href.mid(1));
+        return true;
+    }
+    if (const std::optional<QString> topic = topicLinkName(href)) {
+        Q_EMIT topicLinkActivated(*topic);
         return true;
     }
     const QUrl url(href.trimmed());

@@ -64,8 +64,9 @@ public:
     LinkOpener *linkOpener() const { return m_linkOpener; }
 
     // What a click on a link does with its reference: nothing in an editable box; "#name"
-    // scrolls to that anchor; other links go to the link opener when isOpenableLink allows
-    // them, and are refused otherwise. True when the link was followed.
+    // scrolls to that anchor; a topic link ("topic:NAME") is handed to the window through
+    // topicLinkActivated; other links go to the link opener when isOpenableLink allows them,
+    // and are refused otherwise. True when the link was followed.
     bool followLink(const QString &href);
 
     // The reference of the link that Tab has moved to, or an empty string.
@@ -74,6 +75,8 @@ public:
 Q_SIGNALS:
     // A link was clicked that is never opened (a local file, a program, a script).
     void linkRefused(const QUrl &url);
+    // A link to a topic of the same document was followed; name as the link gives it.
+    void topicLinkActivated(const QString &name);
 
 protected:
     bool canInsertFromMimeData(const QMimeData *source) const override;

@@ -33,7 +33,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     identifyProgram(Program::Leafwick);
 
-    const ReaderCommandLine commandLine = parseReaderCommandLine(QApplication::arguments());
+    QStringList arguments = QApplication::arguments();
+    arguments.first() = QStringLiteral("leafwick");
+    const ReaderCommandLine commandLine = parseReaderCommandLine(arguments);
     switch (commandLine.outcome) {
     case ReaderCommandLine::Outcome::Help:
     case ReaderCommandLine::Outcome::Version:

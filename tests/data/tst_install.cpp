@@ -2,7 +2,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QMimeDatabase>
+#include <QMimeType>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -128,6 +131,8 @@ private Q_SLOTS:
                                         << "icons/penwick.svg";
         QTest::newRow("Leafwick's icon") << "share/icons/hicolor/scalable/apps/leafwick.svg"
                                          << "icons/leafwick.svg";
+        QTest::newRow("help documents' file type") << "share/mime/packages/scrivane-help.xml"
+                                                   << "scrivane-help.xml";
     }
     void dataFiles()
     {
@@ -171,9 +176,13 @@ private Q_SLOTS:
             QVERIFY2(!entry.keys.value(QLatin1String(key)).isEmpty(), key);
         QVERIFY(entry.keys.value(QStringLiteral("Categories")).endsWith(u';'));
 
-        // Exec names an installed program, by the name the search path finds it under.
+        // Exec names an installed program, by the name the search path finds it under, and
+        // hands it the document that was opened.
         const QString exec = entry.keys.value(QStringLiteral("Exec")).section(u' ', 0, 0);
         QCOMPARE(exec, program);
+        QCOMPARE(entry.keys.value(QStringLiteral("Exec")), program + QStringLiteral(" %f"));
+        QCOMPARE(entry.keys.value(QStringLiteral("MimeType")),
+            QStringLiteral("application/x-scrivane-help;"));
         QVERIFY(QFileInfo(installed(QStringLiteral("bin/") + exec)).isExecutable());
         // Icon names an installed theme icon: a bare name, no path, no extension.
         const QString icon = entry.keys.value(QStringLiteral("Icon"));
@@ -181,6 +190,46 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(
             installed(QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(icon)))
                     .isFile());
+    }
+
+    // Once the desktop's file types are brought up to date, a "*.scv" file is a help document
+    // whatever it holds, and Leafwick is preferred over Penwick for opening it.
+    void helpDocumentsAreKnownToTheDesktop_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("a document")
+            << "Manual.scv" << QByteArray("\"0\",\"One\",\"{\\rtf1 x}\"\r\n");
+        QTest::newRow("an empty one") << "Empty.scv" << QByteArray();
+        QTest::newRow("odd letters in its name") << "Tools, Extras.v2.scv" << QByteArray("x");
+    }
+    void helpDocumentsAreKnownToTheDesktop()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        const QString mime = installed(QStringLiteral("share/mime"));
+        if (QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
+            QSKIP("update-mime-database (shared-mime-info) is not installed");
+        QCOMPARE(QProcess::execute(QStringLiteral("update-mime-database"), {mime}), 0);
+        // The installation's data folder first, as a desktop with this prefix has it.
+        qputenv(
+            "XDG_DATA_DIRS", QFile::encodeName(installed(QStringLiteral("share"))) + ":/usr/share");
+        QTemporaryDir dir;
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        const QMimeType type = QMimeDatabase().mimeTypeForFile(file.fileName());
+        QCOMPARE(type.name(), QStringLiteral("application/x-scrivane-help"));
+        QVERIFY(type.inherits(QStringLiteral("text/plain")));
+        const auto preference = [&](const char *program) {
+            return readDesktopEntry(
+                installed(
+                    QStringLiteral("share/applications/%1.desktop").arg(QLatin1String(program))))
+                .keys.value(QStringLiteral("InitialPreference"))
+                .toInt();
+        };
+        QVERIFY(preference("leafwick") > preference("penwick"));
     }
 };
 
