@@ -3,6 +3,9 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
+
+class QTextDocument;
 
 namespace richtext {
 
@@ -17,5 +20,16 @@ std::optional<QString> topicLinkName(const QString &address);
 
 // The address of a link to the topic of that name.
 QString topicLinkAddress(const QString &name);
+
+// A link to a topic in a document read from RTF: the topic it names and the text it shows.
+struct TopicLink
+{
+    QString target;
+    QString text;
+};
+
+// The topic links of a document in reading order; a link whose text changes format part way is
+// one link.
+std::vector<TopicLink> topicLinksIn(const QTextDocument &document);
 
 } // namespace richtext

@@ -19,5 +19,6 @@ Exit runList(const Operands &operands);
 Exit runShow(const Operands &operands);
 Exit runSearch(const Operands &operands);
 Exit runCheck(const Operands &operands);
+Exit runLinks(const Operands &operands);
 
 } // namespace scvtool

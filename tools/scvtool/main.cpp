@@ -30,7 +30,7 @@ struct Variant
     std::string_view summary;
 };
 
-constexpr std::array<Command, 5> kCommands = {{
+constexpr std::array<Command, 6> kCommands = {{
     {"count", "FILE", 1, 0, "number of records", runCount},
     {"list", "FILE", 1, 0, "the contents line of each record", runList},
     {"show", "FILE N [--text | --html]", 2, 1,
@@ -38,6 +38,8 @@ constexpr std::array<Command, 5> kCommands = {{
     {"search", "FILE WORD", 2, 0, "number and name of each record whose text contains WORD",
         runSearch},
     {"check", "FILE", 1, 0, "whether the document is whole, or where it is damaged", runCheck},
+    {"links", "FILE", 1, 0,
+        "each link to a topic: record number, topic name, target, ok or missing", runLinks},
 }};
 
 // Lines of the help that show a command's options; they follow the command's own line.
@@ -70,8 +72,10 @@ std::string usage()
     text += "\nWORD is matched exactly, case-sensitively, against each record's RTF text.\n"
             "--text and --html read the RTF as the programs do, with scvtool-render from the\n"
             "folder scvtool lies in; --text ends each paragraph with LF and leaves out pictures.\n"
-            "Exit status: 0 success; 1 a damaged document, a file that cannot be read, or no\n"
-            "record N; 2 a usage error.\n";
+            "links finds links whose address is topic:NAME, as Leafwick follows them; one line\n"
+            "per link, its fields separated by tabs.\n"
+            "Exit status: 0 success; 1 a damaged document, a file that cannot be read, no\n"
+            "record N, or a link to a topic that is missing; 2 a usage error.\n";
     return text;
 }
 

@@ -1,11 +1,15 @@
 // scvtool-render --text|--html FILE N: record N's RTF read as the programs read it, printed as
-// plain text or HTML. scvtool show FILE N --text|--html runs it in its own place, so messages
-// speak as scvtool.
+// plain text or HTML. scvtool-render --links FILE: every link to a topic, and whether that topic
+// is there. scvtool show and scvtool links run it in their own place, so messages speak as
+// scvtool.
 
 #include "output.h"
 #include "record_lookup.h"
 
 #include "richtext/rtf_reader.h"
+#include "richtext/topic_link.h"
+#include "storage/record_reader.h"
+#include "storage/windows1252.h"
 
 #include <QByteArray>
 #include <QFont>
@@ -16,6 +20,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -61,10 +66,71 @@ QByteArray render(const std::string &rtf, Form form)
     return out.toUtf8();
 }
 
+std::string shown(const std::string &windows1252)
+{
+    return storage::decodeWindows1252(windows1252);
+}
+
+// One line per topic link: record number, topic name, target, ok or missing, tab-separated.
+scvtool::Exit listLinks(const std::string &file)
+{
+    std::set<std::string> names;
+    {
+        storage::DocumentReader reader(file);
+        storage::TopicRecord record;
+        storage::ReadStatus read;
+        while ((read = reader.next(record, storage::RecordParts::Heading))
+            == storage::ReadStatus::Record)
+            names.insert(shown(record.name.text()));
+        if (read == storage::ReadStatus::Error)
+            return scvtool::reportReadFailure(file, reader.status());
+    }
+    bool missing = false;
+    storage::DocumentReader reader(file);
+    storage::TopicRecord record;
+    storage::ReadStatus read;
+    while ((read = reader.next(record)) == storage::ReadStatus::Record) {
+        QTextDocument document;
+        const std::string &rtf = record.text.text();
+        richtext::RtfReader::read(QByteArrayView(rtf.data(), qsizetype(rtf.size())), &document);
+        for (const richtext::TopicLink &link : richtext::topicLinksIn(document)) {
+            const std::string target = link.target.toStdString();
+            const bool there = names.count(target) > 0;
+            missing = missing || !there;
+            scvtool::writeOut(std::to_string(reader.recordsRead()) + '\t'
+                + shown(record.name.text()) + '\t' + target + '\t' + (there ? "ok" : "missing")
+                + '\n');
+        }
+    }
+    if (read == storage::ReadStatus::Error)
+        return scvtool::reportReadFailure(file, reader.status());
+    return missing ? scvtool::Exit::Failure : scvtool::Exit::Success;
+}
+
+// Fonts and text layout need a GUI application, never a display. Qt reads no options from the
+// command line, whose operands are file names.
+struct Qt
+{
+    explicit Qt(char *program)
+        : argv {program, nullptr}
+    {
+        qInstallMessageHandler(filterQtMessages);
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    int argc = 1;
+    char *argv[2];
+};
+
 scvtool::Exit run(int argc, char *argv[])
 {
+    if (argc == 3 && std::string_view(argv[1]) == "--links") {
+        Qt qt(argv[0]);
+        QGuiApplication application(qt.argc, qt.argv);
+        return listLinks(argv[2]);
+    }
     if (argc != 4) {
-        scvtool::printError("usage: scvtool-render --text|--html FILE N");
+        scvtool::printError("usage: scvtool-render --text|--html FILE N | --links FILE");
         return scvtool::Exit::Usage;
     }
     const std::string_view option = argv[1];
@@ -78,15 +144,8 @@ scvtool::Exit run(int argc, char *argv[])
     if (found != scvtool::Exit::Success)
         return found;
 
-    // Fonts and text layout need a GUI application, never a display. Qt reads no options from
-    // the command line, whose operands are file names.
-    qInstallMessageHandler(filterQtMessages);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    char *qtArgv[] = {argv[0], nullptr};
-    QGuiApplication application(qtArgc, qtArgv);
-
+    Qt qt(argv[0]);
+    QGuiApplication application(qt.argc, qt.argv);
     const QByteArray out = render(record.text.text(), option == "--html" ? Form::Html : Form::Text);
     scvtool::writeOut(std::string_view(out.constData(), std::size_t(out.size())));
     return scvtool::Exit::Success;
