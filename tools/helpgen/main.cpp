@@ -2,6 +2,8 @@
 // with the programs. The same sources always give the same bytes.
 
 #include "author/sanitiser.h"
+#include "richtext/rtf_reader.h"
+#include "richtext/topic_link.h"
 #include "storage/record_writer.h"
 #include "storage/windows1252.h"
 #include "tools/helpgen/help_index.h"
@@ -12,7 +14,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSaveFile>
+#include <QSet>
 #include <QStringDecoder>
+#include <QTextDocument>
 
 #include <cstdio>
 #include <string>
@@ -36,6 +40,18 @@ QString topicError(
     return QStringLiteral("%1:%2: %3: %4").arg(indexPath).arg(entry.line).arg(entry.file, what);
 }
 
+// The first topic a link of the RTF leads to that is not among names; empty when all are.
+QString missingLinkTarget(const QByteArray &rtf, const QSet<QString> &names)
+{
+    QTextDocument document;
+    richtext::RtfReader::read(rtf, &document);
+    for (const richtext::TopicLink &link : richtext::topicLinksIn(document)) {
+        if (!names.contains(link.target))
+            return link.target;
+    }
+    return {};
+}
+
 Built build(const QString &indexPath)
 {
     QFile indexFile(indexPath);
@@ -45,6 +61,9 @@ Built build(const QString &indexPath)
     if (!index.error.isEmpty())
         return {{}, QStringLiteral("%1: %2").arg(indexPath, index.error)};
 
+    QSet<QString> names;
+    for (const helpgen::HelpIndexEntry &entry : index.entries)
+        names.insert(entry.name);
     const QDir folder = QFileInfo(indexPath).dir();
     Built built;
     for (const helpgen::HelpIndexEntry &entry : index.entries) {
@@ -59,6 +78,12 @@ Built build(const QString &indexPath)
         const helpgen::TopicRtf topic = helpgen::topicRtf(markdown, entry.name);
         if (!topic.error.isEmpty())
             return {{}, topicError(indexPath, entry, topic.error)};
+        // A link to a topic that is not in the index would lead the reader nowhere.
+        if (const QString missing = missingLinkTarget(topic.rtf, names); !missing.isEmpty())
+            return {{},
+                topicError(indexPath, entry,
+                    QStringLiteral("links to \"%1\", which is no topic of the index")
+                        .arg(missing))};
         const QByteArray text = author::withoutQuoteBytes(topic.rtf);
         if (text.size() > kMaxTopicRtf)
             return {{},
