@@ -48,7 +48,12 @@ ReaderCommandLine parseReaderCommandLine(const QStringList &arguments)
     ReaderCommandLine result;
     if (parser.isSet(help)) {
         result.outcome = ReaderCommandLine::Outcome::Help;
+        // Qt names the program by the path it was started with; the usage names it as given.
         result.text = parser.helpText();
+        const QString startedAs = QCoreApplication::arguments().value(0);
+        const qsizetype at = startedAs.isEmpty() ? -1 : result.text.indexOf(startedAs);
+        if (at >= 0 && !arguments.isEmpty())
+            result.text.replace(at, startedAs.size(), arguments.first());
         return result;
     }
     if (parser.isSet(version)) {
