@@ -1,6 +1,6 @@
 #include "author/about_frm.h"
-#include "ui/program_icon.h"
 #include "tests/support/working_folder.h"
+#include "ui/program_icon.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

@@ -1,11 +1,11 @@
 #include "author/get_help_files.h"
 #include "author/penwick.h"
-#include "ui/click_list.h"
-#include "ui/message_boxes.h"
 #include "richtext/rich_text_box.h"
 #include "storage/folder_lock.h"
 #include "tests/support/window_test_support.h"
 #include "tests/support/working_folder.h"
+#include "ui/click_list.h"
+#include "ui/message_boxes.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,12 +1,12 @@
 #include "author/penwick.h"
 #include "author/sanitiser.h"
-#include "ui/click_list.h"
-#include "ui/message_boxes.h"
 #include "richtext/rich_text_box.h"
 #include "storage/document.h"
 #include "storage/record_reader.h"
 #include "tests/support/window_test_support.h"
 #include "tests/support/working_folder.h"
+#include "ui/click_list.h"
+#include "ui/message_boxes.h"
 
 #include <QAction>
 #include <QDir>
@@ -417,6 +417,76 @@ private Q_SLOTS:
         QCOMPARE(w->list1ClickRuns(), std::uint64_t(2));
         QCOMPARE(w->SelectedNumber, std::uint64_t(2));
         QCOMPARE(w->RichTextBox1->Text(), QStringLiteral("Topic number 2."));
+    }
+
+    // Started on a document (penwick DOCUMENT, or a double-click), Penwick makes it current as
+    // File > Open does, and makes no "Help.scv" beside it.
+    void startedOnADocument_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("topics");
+        QTest::addColumn<bool>("hint");
+        QTest::newRow("with topics") << document(2) << names(2) << false;
+        QTest::newRow("empty") << QByteArray() << QStringList() << true;
+    }
+    void startedOnADocument()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, topics);
+        QFETCH(bool, hint);
+        writeFile("Manual.v2.scv", content);
+        Penwick w(m_boxes, nullptr, QStringLiteral("Manual.v2.scv"));
+        QCOMPARE(w.CurrentHelpFileName, QStringLiteral("Manual.v2.scv"));
+        QCOMPARE(w.Label2->text(), QStringLiteral("Scrivane  -  Manual"));
+        QCOMPARE(testsupport::lines(w.List1), topics);
+        QCOMPARE(w.RecordCount, std::uint64_t(topics.size()));
+        QCOMPARE(w.GetStartedText->isHidden(), !hint);
+        QVERIFY(!QFile::exists(QStringLiteral("Help.scv")));
+        QVERIFY(m_boxes.shown.isEmpty());
+    }
+
+    // Made larger, the window gives the room to the contents list and the display; it is never
+    // smaller than its layout.
+    void roomToRead()
+    {
+        writeFile("Help.scv", document(2));
+        auto w = start();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        const QRect list = w->List1->geometry();
+        const QRect display = w->RichTextBox1->geometry();
+        const QRect save = w->SaveCmd->geometry();
+        w->resize(w->size() + QSize(300, 150));
+        QTRY_COMPARE(w->RichTextBox1->geometry(), display.adjusted(0, 50, 300, 150));
+        QCOMPARE(w->List1->geometry(), list.adjusted(0, 0, 300, 50));
+        QCOMPARE(w->SaveCmd->geometry(), save);
+        w->resize(QSize(100, 100));
+        QTRY_COMPARE(w->RichTextBox1->geometry(), display);
+    }
+
+    // A link to another topic in the display shows that topic, as a click on its line does.
+    void displayTopicLink_data()
+    {
+        QTest::addColumn<QString>("href");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("there") << "topic:T3" << 2 << QString();
+        QTest::newRow("percent-encoded") << "topic:%54%32" << 1 << QString();
+        QTest::newRow("missing") << "topic:T9" << -1
+                                 << "The help document \"Help.scv\" has no topic named \"T9\".";
+    }
+    void displayTopicLink()
+    {
+        QFETCH(QString, href);
+        QFETCH(int, line);
+        QFETCH(QString, message);
+        writeFile("Help.scv", document(3));
+        auto w = start();
+        QVERIFY(w->RichTextBox1->followLink(href));
+        QCOMPARE(w->List1->currentRow(), line);
+        QCOMPARE(m_boxes.texts(), message.isEmpty() ? QStringList() : QStringList {message});
+        if (line >= 0)
+            QCOMPARE(w->RichTextBox1->Text(), QStringLiteral("Topic number %1.").arg(line + 1));
     }
 
     void levelBox_data()

@@ -9,11 +9,11 @@
 #include "author/get_help_files.h"
 #include "author/penwick.h"
 #include "author/sanitiser.h"
-#include "ui/click_list.h"
-#include "ui/message_boxes.h"
 #include "richtext/rich_text_box.h"
 #include "storage/record_writer.h"
 #include "tests/support/window_test_support.h"
+#include "ui/click_list.h"
+#include "ui/message_boxes.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,16 +1,19 @@
 #include "author/launcher.h"
 #include "author/penwick.h"
-#include "ui/click_list.h"
-#include "ui/data_files.h"
-#include "ui/message_boxes.h"
 #include "reader/reader_window.h"
 #include "richtext/rich_text_box.h"
 #include "tests/support/window_test_support.h"
+#include "ui/click_list.h"
+#include "ui/data_files.h"
+#include "ui/message_boxes.h"
+#include "ui/reader_channel.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -149,6 +152,53 @@ private Q_SLOTS:
         w->ReviewMnu->trigger();
         QCOMPARE(m_launcher.starts.size(), 2);
         QCOMPARE(readFile(QStringLiteral("DefaultHelpFile.tmp")), handOver);
+    }
+
+    // A reader that already shows the document takes it: no hand-over file, no new reader.
+    // A reader of another document does not.
+    void reviewReusesARunningReader_data()
+    {
+        QTest::addColumn<QString>("readerShows");
+        QTest::addColumn<int>("starts");
+        QTest::newRow("the same document") << "Manual.scv" << 0;
+        QTest::newRow("the same document by another path") << "./sub/../Manual.scv" << 0;
+        QTest::newRow("another document") << "Other.scv" << 1;
+    }
+    void reviewReusesARunningReader()
+    {
+        QFETCH(QString, readerShows);
+        QFETCH(int, starts);
+        QVERIFY(QDir().mkpath(QStringLiteral("sub")));
+        writeFile(QStringLiteral("Manual.scv"), record("One"));
+        writeFile(QStringLiteral("Other.scv"), record("Two"));
+        writeProgram(QStringLiteral("leafwick"));
+        qputenv("PATH", QFile::encodeName(m_dir->path()));
+        QProcess reader;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        reader.setProcessEnvironment(env);
+        reader.start(QStringLiteral(LEAFWICK_PATH), {readerShows});
+        auto stop = qScopeGuard([&] {
+            reader.kill();
+            reader.waitForFinished();
+        });
+        const QString shown = QFileInfo(readerShows).canonicalFilePath();
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                ReaderRequest nothing;
+                nothing.document = shown;
+                return readerchannel::deliver(nothing, shown, 2000).delivery
+                    == readerchannel::Delivery::Taken;
+            },
+            20000));
+        auto w = start();
+        w->CurrentHelpFileName = QStringLiteral("Manual.scv");
+        w->Initialize();
+        QTest::mouseClick(w->ReviewCmd, Qt::LeftButton);
+        QCOMPARE(m_launcher.starts.size(), starts);
+        QCOMPARE(QFile::exists(QStringLiteral("DefaultHelpFile.tmp")), starts > 0);
+        QVERIFY(m_boxes.shown.isEmpty());
+        QCOMPARE(reader.state(), QProcess::Running);
     }
 
     // Nothing is saved by Review: the document stays as last saved and the entries stay.

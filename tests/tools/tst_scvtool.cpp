@@ -170,6 +170,8 @@ private Q_SLOTS:
     void search();
     void check_data();
     void check();
+    void links_data();
+    void links();
     void failures_data();
     void failures();
     void help_data();
@@ -615,6 +617,57 @@ void TestScvtool::check()
     COMPARE_RUN(run({"check", name}), exitCode, out, "");
 }
 
+namespace {
+
+// A record whose text holds links, each an address and a shown text.
+QByteArray linkRecord(const QByteArray &name, const QList<QPair<QByteArray, QByteArray>> &links)
+{
+    QByteArray rtf = "{\\rtf1\\ansi ";
+    for (const auto &[address, text] : links)
+        rtf +=
+            "{\\field{\\*\\fldinst HYPERLINK \\'22" + address + "\\'22}{\\fldrslt " + text + "}} ";
+    return "\"0\",\"" + name + "\",\"" + rtf + "\\par}\"\r\n";
+}
+
+} // namespace
+
+void TestScvtool::links_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");
+
+    const QByteArray targets = linkRecord("Saving a Topic", {}) + linkRecord("Caf\xe9", {});
+    QTest::newRow("none") << targets << 0 << QByteArray();
+    QTest::newRow("plain, percent-encoded and in another code page: all there")
+        << linkRecord("Start",
+               {{"topic:Saving a Topic", "one"}, {"topic:Saving%20a%20Topic", "two"},
+                   {"topic:Caf%C3%A9", "three"}})
+            + targets
+        << 0
+        << QByteArray("1\tStart\tSaving a Topic\tok\n1\tStart\tSaving a Topic\tok\n"
+                      "1\tStart\tCaf\xc3\xa9\tok\n");
+    QTest::newRow("a missing one: status 1, every link listed")
+        << targets + linkRecord("Last", {{"topic:saving a topic", "case"}, {"topic:Caf\xe9", "ok"}})
+        << 1 << QByteArray("3\tLast\tsaving a topic\tmissing\n3\tLast\tCaf\xc3\xa9\tok\n");
+    QTest::newRow("web, mail and other links are no topic links") << targets
+            + linkRecord("Web",
+                {{"https://example.org/", "web"}, {"mailto:a@b.org", "mail"},
+                    {"file:///etc/passwd", "file"}}) << 0 << QByteArray();
+    QTest::newRow("a link in two formats is one link") << targets
+            + "\"0\",\"Bold\",\"{\\rtf1 {\\field{\\*\\fldinst HYPERLINK topic:Caf%C3%A9}"
+              "{\\fldrslt a{\\b b}}}\\par}\"\r\n" << 0 << QByteArray("3\tBold\tCaf\xc3\xa9\tok\n");
+}
+
+void TestScvtool::links()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    put(QStringLiteral("Links.scv"), document);
+    COMPARE_RUN(run({"links", "Links.scv"}), exitCode, out, "");
+}
+
 void TestScvtool::failures_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -622,7 +675,7 @@ void TestScvtool::failures_data()
     QTest::addColumn<QByteArray>("err");
 
     const QByteArray missing("scvtool: cannot open missing.scv: No such file or directory\n");
-    for (const char *command : {"count", "list", "check"})
+    for (const char *command : {"count", "list", "check", "links"})
         QTest::addRow("%s: missing file", command)
             << QStringList {command, "missing.scv"} << 1 << missing;
     QTest::newRow("show: missing file") << QStringList {"show", "missing.scv", "1"} << 1 << missing;
