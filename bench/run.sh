@@ -27,6 +27,10 @@
 #             as a ratio: (1.5 x ref + allowance) / ref. Search shows no topic: no allowance.
 #             "whole" rows time a choice until the topic is laid out to its end, not only to
 #             what the display shows; they have the same target.
+#   calls     Leafwick as a program calls it (10,000 topics): a second call taken by a running
+#             window, until that window shows the topic, <= 2.0 x scvtool show --text of the
+#             topic; a fresh leafwick --topic NAME, until its window shows the topic, <= 1.1 x
+#             a fresh start-up (until the first topic shows) plus the choice of that topic.
 #   memory    no program may hold the document: its peak on the large document may exceed its
 #             peak on the small one by at most what the large one's biggest record costs. For
 #             the storage programs that is 4 x that record (read buffer, field, output); for the
@@ -61,8 +65,9 @@ fi
 
 echo "Building the programs and the bench programs (Release) in $build ..."
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" --parallel 2 --target scvtool scvtool-render bench_generate bench_storage \
-    bench_rtf_import bench_rtf_writer bench_penwick bench_reader >/dev/null
+cmake --build "$build" --parallel 2 --target scvtool scvtool-render leafwick bench_generate \
+    bench_storage bench_rtf_import bench_rtf_writer bench_penwick bench_reader \
+    bench_reader_call >/dev/null
 scvtool="$build/bin/scvtool"
 generate="$build/bench/bench_generate"
 storage_bench="$build/bench/bench_storage"
@@ -233,6 +238,46 @@ bench_window_rows() { # kind
         | awk '$2 == "peak_rss" { printf "%d", $3 }')"
 }
 
+# Leafwick as a program calls it, on the small document (10,000 topics): a second call that a
+# running window takes, until the window shows the topic, against scvtool show of that topic as
+# text (target 2.0 x); and a fresh reader opened at a topic by name, until it shows it, against
+# a fresh reader's start-up (until its window shows the first topic) plus the choice of that
+# topic in it (bench_reader's choice of the last topic) (target 1.1 x).
+bench_call_rows() {
+    local doc="small.scv" n="${last[small]}" leafwick="$build/bin/leafwick"
+    local call="$build/bench/bench_reader_call" name first window show_ms
+    name="$("$scvtool" list "$doc" | tail -n 1 | sed 's/^ *//')"
+    first="$("$scvtool" list "$doc" | sed 's/^ *//' | awk -v want="$name" '$0 == want { print NR; exit }')"
+    : >call-second.out
+    : >call-fresh.out
+    : >call-startup.out
+    "$leafwick" "$doc" >/dev/null 2>&1 &
+    window=$!
+    # Ready once a call of its own is taken; each timed call starts from topic 1 shown.
+    "$call" "$leafwick" "$doc" 1 --topic-number 1 >/dev/null || fail "no reader took a call"
+    for ((run = 0; run < runs; run++)); do
+        "$call" "$leafwick" "$doc" 1 --topic-number 1 >/dev/null
+        "$call" "$leafwick" "$doc" "$n" --topic-number "$n" >>call-second.out \
+            || fail "the second call failed"
+    done
+    kill "$window"
+    wait "$window" 2>/dev/null || true
+    for ((run = 0; run < runs; run++)); do
+        "$call" "$leafwick" "$doc" "$first" --topic "$name" >>call-fresh.out \
+            || fail "a fresh reader did not show topic $first"
+        "$call" "$leafwick" "$doc" 1 >>call-startup.out || fail "a fresh reader did not start"
+    done
+    gather call-second.out "call/second/"
+    gather call-fresh.out "call/fresh/"
+    gather call-startup.out "call/startup/"
+    show_ms="$(median_ms : "'$scvtool' show $doc $n --text >/dev/null")"
+    row "small: second call, topic shown" "${result[call/second/call]}" "scvtool show --text" \
+        "$show_ms" 2.0
+    row "small: leafwick --topic, topic shown" "${result[call/fresh/call]}" \
+        "start-up + choice" "$(awk -v a="${result[call/startup/call]}" \
+            -v b="${result[small/reader/choice]}" 'BEGIN { print a + b }')" 1.1
+}
+
 bench_rtf_rows() {
     cp "$sample" topic.rtf
     # A profile of its own, so that a LibreOffice the user has open does not take the job.
@@ -271,6 +316,8 @@ for kind in large small; do
     echo "Timing the windows on $kind.scv ..."
     bench_window_rows "$kind"
 done
+echo "Timing Leafwick as programs call it ..."
+bench_call_rows
 echo "Timing RTF import and write ..."
 bench_rtf_rows
 

@@ -3,8 +3,8 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
-#include <QStandardPaths>
 
 #include <unistd.h>
 
@@ -16,10 +16,12 @@ QString serverName(const QString &canonicalPath)
         QCryptographicHash::hash(canonicalPath.toUtf8(), QCryptographicHash::Sha256).toHex();
     const QString name =
         QStringLiteral("scrivane-reader-%1-%2").arg(::getuid()).arg(QLatin1String(hash.left(32)));
-    // The runtime folder belongs to the user alone; without one, the server's own access
-    // option keeps others out of the socket in the shared temporary folder.
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty())
+    // The user's runtime folder belongs to the user alone; without one, the server's own
+    // access option keeps others out of the socket in the shared temporary folder, where the
+    // user's number in the name keeps users apart.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QFileInfo folder(runtime);
+    if (runtime.isEmpty() || !folder.isDir() || folder.ownerId() != ::getuid())
         return name;
     return QDir(runtime).filePath(name);
 }
