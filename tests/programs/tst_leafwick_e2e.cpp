@@ -7,6 +7,8 @@
 #include "tests/support/x11_support.h"
 #include "ui/reader_channel.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -15,6 +17,7 @@
 #include <csignal>
 #include <memory>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace {
 
@@ -194,6 +197,23 @@ private Q_SLOTS:
         QCOMPARE(windowsTitled(QStringLiteral("Guide")), 1);
         if (status != 0) // the refusal is told in the window too
             QTRY_VERIFY_WITH_TIMEOUT(windowsTitled(QStringLiteral("Leafwick")) >= 1, 10000);
+    }
+
+    // The window's server is reachable by its user only.
+    void serverIsTheUsersOnly()
+    {
+        Reader reader({QStringLiteral("Guide.scv")});
+        QVERIFY(waitForReader(QStringLiteral("Guide.scv")));
+        QString socket =
+            readerchannel::serverName(QFileInfo(QStringLiteral("Guide.scv")).canonicalFilePath());
+        if (!socket.startsWith(u'/'))
+            socket = QDir::tempPath() + u'/' + socket;
+        const QFileInfo info(socket);
+        QVERIFY2(info.exists(), qPrintable(socket));
+        QCOMPARE(info.ownerId(), ::getuid());
+        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+            | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        QCOMPARE(info.permissions() & others, QFile::Permissions());
     }
 
     // --new-window always opens a window of its own.

@@ -10,6 +10,7 @@
 #include "ui/click_list.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextFragment>
+#include <QWheelEvent>
 
 #include <memory>
 #include <optional>
@@ -179,6 +181,8 @@ private Q_SLOTS:
             << "c3 h1 B F" << 2 << 2 << true << false;
         QTest::newRow("a topic link counts") << "l B" << 1 << 1 << false << true;
         QTest::newRow("the same topic twice is one step") << "c3 c3 B" << 1 << 1 << false << true;
+        QTest::newRow("the mouse's back and forward buttons")
+            << "c3 c4 b b f" << 3 << 3 << true << true;
     }
     void history()
     {
@@ -208,6 +212,11 @@ private Q_SLOTS:
                 break;
             case 'F':
                 QTest::keyClick(w.get(), Qt::Key_Right, Qt::AltModifier);
+                break;
+            case 'b':
+            case 'f':
+                QTest::mouseClick(
+                    w->RichTextBox1->viewport(), step == u"b" ? Qt::BackButton : Qt::ForwardButton);
                 break;
             }
         }
@@ -338,6 +347,9 @@ private Q_SLOTS:
         QTest::newRow("back to the actual size")
             << QList<int> {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_0} << 100;
         QTest::newRow("not below half") << QList<int>(8, Qt::Key_Minus) << 50;
+        // Ctrl and the mouse wheel: a notch away from the user zooms in.
+        QTest::newRow("wheel, two notches in") << QList<int> {-2} << 120;
+        QTest::newRow("wheel, a notch out") << QList<int> {1} << 90;
     }
     void zoom()
     {
@@ -349,8 +361,18 @@ private Q_SLOTS:
         auto w = std::make_unique<ReaderWindow>(
             ReaderKind::Leafwick, m_boxes, nullptr, QStringLiteral("Sizes.scv"));
         showActive(*w);
-        for (int key : keys)
-            QTest::keyClick(w.get(), Qt::Key(key), Qt::ControlModifier);
+        for (int key : keys) {
+            if (key > 2) {
+                QTest::keyClick(w.get(), Qt::Key(key), Qt::ControlModifier);
+                continue;
+            }
+            // Small numbers stand for wheel notches: negative in, positive out.
+            QWidget *view = w->RichTextBox1->viewport();
+            const QPoint at = view->rect().center();
+            QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(), QPoint(0, -key * 120),
+                Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view, &wheel);
+        }
         QCOMPARE(w->zoom(), percent);
         const auto sizeOf = [&](const QString &word) {
             QTextDocument *document = w->RichTextBox1->document();
