@@ -143,6 +143,14 @@ void TestSiteExport::everyTopic()
             }
             if (element.tag == "img")
                 QVERIFY2(!element.attributes.value("alt").trimmed().isEmpty(), qPrintable(file));
+            // Nothing is fetched from outside the site.
+            if (element.tag == "script" || element.tag == "link" || element.tag == "img") {
+                const QString source =
+                    element.attributes.value(element.tag == "link" ? "href" : "src");
+                QVERIFY2(
+                    !source.isEmpty() && !siteFile(source).isEmpty() && !source.startsWith("//"),
+                    qPrintable(file + ": " + source));
+            }
             // Every address into the site leads to a file of it.
             for (const char *attribute : {"href", "src", "action"}) {
                 const QString target = siteFile(element.attributes.value(attribute));
