@@ -1,12 +1,12 @@
 #include "author/penwick.h"
 #include "author/sanitiser.h"
-#include "ui/click_list.h"
-#include "ui/message_boxes.h"
 #include "richtext/rich_text_box.h"
 #include "storage/document.h"
 #include "storage/record_reader.h"
 #include "tests/support/window_test_support.h"
 #include "tests/support/working_folder.h"
+#include "ui/click_list.h"
+#include "ui/message_boxes.h"
 
 #include <QAction>
 #include <QDir>
@@ -309,7 +309,8 @@ private Q_SLOTS:
         QCOMPARE(nextTabStop(w->Add), w->SaveCmd);
         QCOMPARE(nextTabStop(w->SaveCmd), w->ReviewCmd);
         QCOMPARE(w->SaveMnu->shortcut(), QKeySequence(QKeySequence::Save));
-        const QStringList file {"Create", "Open", "Save", "Review", "", "Exit"};
+        const QStringList file {"Create", "Open", "Save", "Review", "", "Exit", "",
+            "Export as Web Site...", "Export as PDF..."};
         QStringList got;
         auto *fileMenu = w->findChild<QMenu *>(QStringLiteral("FileMnu"));
         QVERIFY(fileMenu);
