@@ -182,6 +182,7 @@ ExportResult exportSite(const std::string &documentPath, const QString &shownPat
         return failed(ExportOutcome::Failed,
             QStringLiteral("cannot write %1: %2").arg(indexName, index.errorString()));
 
+    const SitePages pages(info, entries);
     SiteResources resources(*contents, shownPath, site, observer);
     storage::DocumentReader reader(documentPath);
     storage::TopicRecord record;
@@ -204,7 +205,7 @@ ExportResult exportSite(const std::string &documentPath, const QString &shownPat
             QStringLiteral("Picture in \u201c%1\u201d,").arg(shownTopicName(entry.name)));
         if (!resources.failure().isEmpty())
             return failed(ExportOutcome::Failed, resources.failure());
-        if (!site.write(entry.page, topicPage(info, entries, i, text).toUtf8(), error))
+        if (!site.write(entry.page, pages.topicPage(i, text).toUtf8(), error))
             return failed(ExportOutcome::Failed, error);
         if (!index.add(entry, shownText(document)))
             return failed(ExportOutcome::Failed,
@@ -213,8 +214,8 @@ ExportResult exportSite(const std::string &documentPath, const QString &shownPat
     if (!index.close())
         return failed(ExportOutcome::Failed,
             QStringLiteral("cannot write %1: %2").arg(indexName, index.errorString()));
-    if (!site.write(QStringLiteral("index.html"), indexPage(info, entries).toUtf8(), error)
-        || !site.write(QStringLiteral("search.html"), searchPage(info).toUtf8(), error))
+    if (!site.write(QStringLiteral("index.html"), pages.indexPage().toUtf8(), error)
+        || !site.write(QStringLiteral("search.html"), pages.searchPage().toUtf8(), error))
         return failed(ExportOutcome::Failed, error);
     site.adopt(indexName);
     if (!observer.progress(entries.size(), entries.size()))

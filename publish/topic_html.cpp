@@ -3,6 +3,7 @@
 #include "publish/html_text.h"
 #include "richtext/topic_link.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -24,10 +25,15 @@ namespace {
 constexpr double kPixelsPerEm = 10.0 * 96.0 / 72.0;
 constexpr double kBasePoints = 10.0;
 
+// At most two decimals, without trailing zeros: "3.6", "2", "0.75".
 QString number(double value)
 {
-    return QString::number(std::round(value * 100.0) / 100.0, 'f', 2)
-        .remove(QRegularExpression(QStringLiteral("\\.?0+$")));
+    QString text = QString::number(std::round(value * 100.0) / 100.0, 'f', 2);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
 }
 
 QString emLength(double pixels)
@@ -51,22 +57,25 @@ struct ListLabel
 
 std::optional<ListLabel> listLabel(const QString &text)
 {
+    // Labels are short: only the text before an early tab is looked at.
+    constexpr qsizetype kLongestLabel = 16;
+    const qsizetype tab = QStringView(text).left(kLongestLabel + 1).indexOf(u'\t');
+    if (tab < 1 || tab > kLongestLabel)
+        return std::nullopt;
+    const QString label = text.left(tab);
     static const QRegularExpression bullet(
         QStringLiteral("^[\\x{2022}\\x{25E6}\\x{25AA}\\x{25AB}\\x{2023}\\x{2043}\\x{00B7}"
                        "\\x{25CB}\\x{25CF}\\x{25A0}\\x{25A1}\\x{2013}\\x{2014}\\x{2219}"
-                       "\\x{27A2}\\x{2713}\\x{2714}\\x{25BA}\\x{2192}o\\-*\\x{00A7}]\\t"));
+                       "\\x{27A2}\\x{2713}\\x{2714}\\x{25BA}\\x{2192}o\\-*\\x{00A7}]$"));
+    // A number, letter or roman numeral with its dot or parenthesis: a bare letter or number
+    // before a tab is a column of a tabbed line rather than a label.
     static const QRegularExpression numbered(
         QStringLiteral("^\\(?(?:[0-9]{1,4}(?:\\.[0-9]{1,4})*|[a-zA-Z]|[ivxlcdmIVXLCDM]{1,6})"
-                       "[.)]?\\t"));
-    if (const QRegularExpressionMatch match = bullet.match(text); match.hasMatch())
-        return ListLabel {match.capturedLength(), false};
-    if (const QRegularExpressionMatch match = numbered.match(text); match.hasMatch()) {
-        // A bare letter or number before a tab, without its dot or parenthesis, is a column
-        // of a tabbed line rather than a label.
-        const QString label = match.captured().chopped(1);
-        if (label.endsWith(QLatin1Char('.')) || label.endsWith(QLatin1Char(')')))
-            return ListLabel {match.capturedLength(), true};
-    }
+                       "[.)]$"));
+    if (bullet.match(label).hasMatch())
+        return ListLabel {tab + 1, false};
+    if (numbered.match(label).hasMatch())
+        return ListLabel {tab + 1, true};
     return std::nullopt;
 }
 
@@ -276,6 +285,16 @@ private:
         QString close;
     };
 
+    // A document uses few formats for many fragments: each format's markup is worked out once.
+    const Wrapping &cachedWrapping(int formatIndex, const QTextCharFormat &format, bool inHeading)
+    {
+        const qint64 key = qint64(formatIndex) * 2 + (inHeading ? 1 : 0);
+        auto found = m_wrappings.find(key);
+        if (found == m_wrappings.end())
+            found = m_wrappings.insert(key, wrapping(format, inHeading));
+        return *found;
+    }
+
     static Wrapping wrapping(const QTextCharFormat &format, bool inHeading)
     {
         QStringList classes;
@@ -411,7 +430,8 @@ private:
             const bool bare = text.trimmed().isEmpty()
                 && !format.hasProperty(QTextFormat::BackgroundBrush) && !format.fontUnderline()
                 && !format.fontStrikeOut();
-            const Wrapping wrap = bare ? Wrapping() : wrapping(format, inHeading);
+            const Wrapping wrap =
+                bare ? Wrapping() : cachedWrapping(fragment.charFormatIndex(), format, inHeading);
             // The part of the label in this fragment, without a link: labels lead nowhere.
             if (inLabel) {
                 const qsizetype inside = std::min<qsizetype>(labelLength - offset, text.size());
@@ -453,6 +473,7 @@ private:
     const QTextDocument *m_document = nullptr;
     QString m_out;
     std::vector<OpenList> m_lists;
+    QHash<qint64, Wrapping> m_wrappings;
     int m_lastHeading = 1;
     int m_pictures = 0;
 };
