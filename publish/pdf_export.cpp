@@ -235,6 +235,11 @@ ExportResult exportPdf(const std::string &documentPath, const QString &shownPath
     if (target.isDir())
         return failed(ExportOutcome::Refused,
             QStringLiteral("%1 is a folder").arg(QDir::toNativeSeparators(outPath)));
+    // The manual would replace the document it is made from.
+    const QString source = QFileInfo(QString::fromStdString(documentPath)).canonicalFilePath();
+    if (target.exists() && target.canonicalFilePath() == source)
+        return failed(ExportOutcome::Refused,
+            QStringLiteral("%1 is the document itself").arg(QDir::toNativeSeparators(outPath)));
 
     const QPageLayout layout(QPageSize(options.pageSize), QPageLayout::Portrait,
         QMarginsF(kMarginMillimetres, kMarginMillimetres, kMarginMillimetres, kMarginMillimetres),

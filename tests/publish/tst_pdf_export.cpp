@@ -150,6 +150,7 @@ private Q_SLOTS:
     void pageSize();
     void damagedDocument_data();
     void damagedDocument();
+    void notOverTheDocument();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -309,6 +310,23 @@ void TestPdfExport::damagedDocument_data()
     QTest::addColumn<bool>("earlier");
     QTest::newRow("no file yet: none is made") << false;
     QTest::newRow("an earlier manual stays as it was") << true;
+}
+
+// The manual never takes the place of the document it is made from.
+void TestPdfExport::notOverTheDocument()
+{
+    QVERIFY(QFile::copy(samplePath("Three levels.scv"), path("Three levels.scv")));
+    QVERIFY(QDir().mkpath(path("sub")));
+    const QMap<QString, QByteArray> before = snapshot(m_dir->path());
+    for (const QString &out : {QString("Three levels.scv"), QString("sub/../Three levels.scv")}) {
+        const Run run = scvtool(m_dir->path(), {"export", "Three levels.scv", "--pdf", out});
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.err, "scvtool: " + out.toUtf8() + " is the document itself\n");
+    }
+    const Run folder = scvtool(m_dir->path(), {"export", "Three levels.scv", "--pdf", "sub"});
+    QCOMPARE(folder.exitCode, 2);
+    QCOMPARE(folder.err, QByteArray("scvtool: sub is a folder\n"));
+    QCOMPARE(snapshot(m_dir->path()), before);
 }
 
 void TestPdfExport::damagedDocument()
