@@ -31,6 +31,8 @@ constexpr double kMarginMillimetres = 20.0;
 // Room below the text for the page number, in the layout's pixels (96 to the inch).
 constexpr double kFooterPixels = 32.0;
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
+// The writer's dots to the inch; text and pictures are laid out at 96 and drawn scaled.
+constexpr int kPdfResolution = 1200;
 
 // The reader's display: Verdana (or the nearest sans face), 10 points.
 QFont displayFont()
@@ -220,6 +222,205 @@ ExportResult failed(ExportOutcome outcome, const QString &message)
     return result;
 }
 
+ExportResult cancelled()
+{
+    return failed(ExportOutcome::Cancelled, QStringLiteral("the export was cancelled"));
+}
+
+// The bookmarks of the manual, nested as the contents are.
+std::vector<Bookmark> bookmarksFor(
+    const std::vector<ContentsEntry> &entries, const std::vector<int> &topicPages)
+{
+    std::vector<int> depths;
+    for (const ContentsEntry &entry : entries)
+        depths.push_back(entry.depth);
+    const std::vector<std::ptrdiff_t> parents = outlineParents(depths);
+    std::vector<Bookmark> bookmarks;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        bookmarks.push_back({shownTopicName(entries[i].name), topicPages[i], parents[i]});
+    return bookmarks;
+}
+
+// One export: the topics laid out once to count their pages, the contents laid out with those
+// numbers, then everything drawn.
+class Manual
+{
+public:
+    Manual(const std::string &documentPath, const QString &shownPath,
+        const DocumentContents &contents, const PageGeometry &geometry, ExportObserver &observer)
+        : m_documentPath(documentPath)
+        , m_shownPath(shownPath)
+        , m_contents(contents)
+        , m_entries(contents.entries)
+        , m_geometry(geometry)
+        , m_observer(observer)
+        , m_steps(2 * m_entries.size() + 1)
+        , m_pageCounts(m_entries.size(), 1)
+        , m_topicPages(m_entries.size(), 1)
+    { }
+
+    // Fills result and returns false when the export stops.
+    bool countPages(ExportResult &result)
+    {
+        return eachTopic(result, 0, [this](QTextDocument &document) {
+            m_pageCounts[m_current] = document.pageCount();
+            return true;
+        });
+    }
+
+    // The contents pages come before the topics, and their number moves the topics' pages:
+    // laid out until the count holds.
+    bool layOutContents(ExportResult &result)
+    {
+        for (int tries = 0; tries < 4; ++tries) {
+            int page = 2 + m_contentsPages;
+            for (std::size_t i = 0; i < m_entries.size(); ++i) {
+                m_topicPages[i] = page;
+                page += m_pageCounts[i];
+            }
+            m_contentsDocument.clear();
+            buildContentsPages(m_contentsDocument, m_entries, m_topicPages, m_geometry);
+            const int counted = m_entries.empty() ? 0 : m_contentsDocument.pageCount();
+            if (counted == m_contentsPages)
+                return true;
+            m_contentsPages = counted;
+        }
+        result = failed(ExportOutcome::Failed,
+            QStringLiteral("the table of contents of %1 found no page count").arg(m_shownPath));
+        return false;
+    }
+
+    bool draw(QPdfWriter &writer, const QString &title, const QDate &date, ExportResult &result)
+    {
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            result = failed(ExportOutcome::Failed, QStringLiteral("cannot draw the manual"));
+            return false;
+        }
+        m_writer = &writer;
+        m_painter = &painter;
+        QTextDocument titlePage;
+        buildTitlePage(titlePage, title, date, m_geometry);
+        drawPages(titlePage, 1, false);
+        drawPages(m_contentsDocument, m_contentsPages, true);
+        // Each topic again, its links now leading to their pages.
+        m_warn = true;
+        const bool drawn = eachTopic(result, m_entries.size(), [this](QTextDocument &document) {
+            if (document.pageCount() != m_pageCounts[m_current])
+                return false;
+            drawPages(document, m_pageCounts[m_current], true);
+            return true;
+        });
+        if (!painter.end() && drawn) {
+            result = failed(ExportOutcome::Failed, QStringLiteral("cannot draw the manual"));
+            return false;
+        }
+        return drawn;
+    }
+
+    int pages() const { return m_pagesDrawn; }
+    std::uint64_t steps() const { return m_steps; }
+    const std::vector<int> &topicPages() const { return m_topicPages; }
+
+private:
+    // Reads every topic into a document laid out for the page and hands it to use; stops when
+    // the observer cancels, the document is damaged, or use says the document changed.
+    template<typename Use>
+    bool eachTopic(ExportResult &result, std::uint64_t firstStep, Use use)
+    {
+        storage::DocumentReader reader(m_documentPath);
+        storage::TopicRecord record;
+        for (m_current = 0; m_current < m_entries.size(); ++m_current) {
+            if (!m_observer.progress(firstStep + m_current, m_steps)) {
+                result = cancelled();
+                return false;
+            }
+            const storage::ReadStatus read = reader.next(record);
+            if (read == storage::ReadStatus::Error) {
+                reportReadFailure(m_shownPath, reader.status(), result);
+                return false;
+            }
+            QTextDocument document;
+            if (read == storage::ReadStatus::Record)
+                buildTopic(record, document);
+            if (read == storage::ReadStatus::End || !use(document)) {
+                result = failed(ExportOutcome::Failed,
+                    m_shownPath + QStringLiteral(" changed while it was being exported"));
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void buildTopic(const storage::TopicRecord &record, QTextDocument &document)
+    {
+        prepare(document, m_geometry);
+        readTopic(record, document);
+        insertHeading(document, m_entries[m_current]);
+        retargetLinks(document, [this](const QString &href) { return addressFor(href); });
+    }
+
+    // Where a link of the current topic leads: the first page of the topic it names, a web or
+    // mail address as it is, nowhere for anything else.
+    QString addressFor(const QString &href)
+    {
+        if (const std::optional<QString> name = richtext::topicLinkName(href)) {
+            if (const std::optional<std::size_t> found = m_contents.topicNamed(*name))
+                return pageLinkAddress(m_topicPages[*found]);
+            if (m_warn)
+                m_observer.warning(missingLinkWarning(m_shownPath, m_entries[m_current], *name));
+            return {};
+        }
+        return publishedWebAddress(href);
+    }
+
+    void drawPages(QTextDocument &document, int count, bool numbered)
+    {
+        for (int page = 0; page < count; ++page) {
+            if (m_pagesDrawn > 0)
+                m_writer->newPage();
+            ++m_pagesDrawn;
+            drawPage(*m_painter, document, page, m_geometry);
+            if (numbered)
+                drawFooter(*m_painter, m_pagesDrawn, m_geometry);
+        }
+    }
+
+    const std::string m_documentPath;
+    const QString m_shownPath;
+    const DocumentContents &m_contents;
+    const std::vector<ContentsEntry> &m_entries;
+    const PageGeometry m_geometry;
+    ExportObserver &m_observer;
+    const std::uint64_t m_steps;
+    std::vector<int> m_pageCounts;
+    std::vector<int> m_topicPages;
+    QTextDocument m_contentsDocument;
+    int m_contentsPages = 0;
+    std::size_t m_current = 0;
+    bool m_warn = false; // the first pass says nothing: the second meets the same links
+    QPdfWriter *m_writer = nullptr;
+    QPainter *m_painter = nullptr;
+    int m_pagesDrawn = 0;
+};
+
+// Makes the finished manual readable as any file made here (a temporary file is private) and
+// moves it over target.
+bool moveIntoPlace(QTemporaryFile &file, const QFileInfo &target, QString &error)
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const QByteArray from = QFile::encodeName(file.fileName());
+    const QByteArray to = QFile::encodeName(target.absoluteFilePath());
+    if (::chmod(from.constData(), 0666 & ~mask) != 0
+        || ::rename(from.constData(), to.constData()) != 0) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    file.setAutoRemove(false);
+    return true;
+}
+
 } // namespace
 
 ExportResult exportPdf(const std::string &documentPath, const QString &shownPath,
@@ -230,16 +431,15 @@ ExportResult exportPdf(const std::string &documentPath, const QString &shownPath
         readDocumentContents(documentPath, shownPath, result);
     if (!contents)
         return result;
-    const std::vector<ContentsEntry> &entries = contents->entries;
+    const QString shownOut = QDir::toNativeSeparators(outPath);
     const QFileInfo target(outPath);
     if (target.isDir())
-        return failed(ExportOutcome::Refused,
-            QStringLiteral("%1 is a folder").arg(QDir::toNativeSeparators(outPath)));
+        return failed(ExportOutcome::Refused, QStringLiteral("%1 is a folder").arg(shownOut));
     // The manual would replace the document it is made from.
     const QString source = QFileInfo(QString::fromStdString(documentPath)).canonicalFilePath();
     if (target.exists() && target.canonicalFilePath() == source)
-        return failed(ExportOutcome::Refused,
-            QStringLiteral("%1 is the document itself").arg(QDir::toNativeSeparators(outPath)));
+        return failed(
+            ExportOutcome::Refused, QStringLiteral("%1 is the document itself").arg(shownOut));
 
     const QPageLayout layout(QPageSize(options.pageSize), QPageLayout::Portrait,
         QMarginsF(kMarginMillimetres, kMarginMillimetres, kMarginMillimetres, kMarginMillimetres),
@@ -248,177 +448,46 @@ ExportResult exportPdf(const std::string &documentPath, const QString &shownPath
     PageGeometry geometry;
     geometry.body =
         QSizeF(area.width() * kPixelsPerPoint, area.height() * kPixelsPerPoint - kFooterPixels);
-    const std::uint64_t steps = 2 * entries.size() + 1;
+    geometry.scale = kPdfResolution / 96.0;
 
-    // How a topic's links read: to the first page of the topic they name, web and mail links
-    // as they are, nothing else.
-    std::vector<int> topicPages(entries.size(), 1);
-    std::size_t current = 0;
-    bool warn = false;
-    const auto addressFor = [&](const QString &href) -> QString {
-        if (const std::optional<QString> name = richtext::topicLinkName(href)) {
-            if (const std::optional<std::size_t> found = contents->topicNamed(*name))
-                return pageLinkAddress(topicPages[*found]);
-            if (warn)
-                observer.warning(missingLinkWarning(shownPath, entries[current], *name));
-            return {};
-        }
-        return publishedWebAddress(href);
-    };
-    const auto buildTopic = [&](const storage::TopicRecord &record, QTextDocument &document) {
-        prepare(document, geometry);
-        readTopic(record, document);
-        insertHeading(document, entries[current]);
-        retargetLinks(document, addressFor);
-    };
-
-    // First pass: how many pages each topic takes.
-    std::vector<int> pageCounts(entries.size(), 1);
-    {
-        storage::DocumentReader reader(documentPath);
-        storage::TopicRecord record;
-        for (current = 0; current < entries.size(); ++current) {
-            if (!observer.progress(current, steps))
-                return failed(ExportOutcome::Cancelled, QStringLiteral("the export was cancelled"));
-            const storage::ReadStatus read = reader.next(record);
-            if (read == storage::ReadStatus::Error) {
-                reportReadFailure(shownPath, reader.status(), result);
-                return result;
-            }
-            if (read == storage::ReadStatus::End)
-                return failed(ExportOutcome::Failed,
-                    shownPath + QStringLiteral(" changed while it was being exported"));
-            QTextDocument document;
-            buildTopic(record, document);
-            pageCounts[current] = document.pageCount();
-        }
-    }
-
-    // The contents pages come before the topics, and their number moves the topics' pages:
-    // laid out until the count holds.
-    int contentsPages = 0;
-    QTextDocument contentsDocument;
-    for (int tries = 0; tries < 4; ++tries) {
-        int page = 2 + contentsPages;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            topicPages[i] = page;
-            page += pageCounts[i];
-        }
-        contentsDocument.clear();
-        buildContentsPages(contentsDocument, entries, topicPages, geometry);
-        const int counted = entries.empty() ? 0 : contentsDocument.pageCount();
-        if (counted == contentsPages)
-            break;
-        contentsPages = counted;
-    }
-
+    Manual manual(documentPath, shownPath, *contents, geometry, observer);
+    if (!manual.countPages(result) || !manual.layOutContents(result))
+        return result;
     QTemporaryFile file(
         target.absolutePath() + QLatin1String("/.") + target.fileName() + QLatin1String(".XXXXXX"));
     if (!file.open())
         return failed(ExportOutcome::Failed,
             QStringLiteral("cannot write in %1: %2")
                 .arg(QDir::toNativeSeparators(target.absolutePath()), file.errorString()));
-    int pagesDrawn = 0;
     {
         QPdfWriter writer(&file);
         writer.setPageLayout(layout);
+        writer.setResolution(kPdfResolution);
         writer.setTitle(documentTitle(shownPath));
         writer.setCreator(QStringLiteral("Scrivane"));
-        geometry.scale = writer.resolution() / 96.0;
-        QPainter painter;
-        if (!painter.begin(&writer))
-            return failed(ExportOutcome::Failed,
-                QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(outPath)));
-        auto nextPage = [&] {
-            if (pagesDrawn > 0)
-                writer.newPage();
-            ++pagesDrawn;
-        };
-
-        QTextDocument title;
-        buildTitlePage(title, documentTitle(shownPath),
-            options.date.isValid() ? options.date : QDate::currentDate(), geometry);
-        nextPage();
-        drawPage(painter, title, 0, geometry);
-        for (int page = 0; page < contentsPages; ++page) {
-            nextPage();
-            drawPage(painter, contentsDocument, page, geometry);
-            drawFooter(painter, pagesDrawn, geometry);
-        }
-
-        // Second pass: each topic drawn, its links now leading to their pages.
-        warn = true;
-        storage::DocumentReader reader(documentPath);
-        storage::TopicRecord record;
-        for (current = 0; current < entries.size(); ++current) {
-            if (!observer.progress(entries.size() + current, steps)) {
-                painter.end();
-                return failed(ExportOutcome::Cancelled, QStringLiteral("the export was cancelled"));
-            }
-            const storage::ReadStatus read = reader.next(record);
-            if (read != storage::ReadStatus::Record) {
-                painter.end();
-                if (read == storage::ReadStatus::Error) {
-                    reportReadFailure(shownPath, reader.status(), result);
-                    return result;
-                }
-                return failed(ExportOutcome::Failed,
-                    shownPath + QStringLiteral(" changed while it was being exported"));
-            }
-            QTextDocument document;
-            buildTopic(record, document);
-            if (document.pageCount() != pageCounts[current]) {
-                painter.end();
-                return failed(ExportOutcome::Failed,
-                    shownPath + QStringLiteral(" changed while it was being exported"));
-            }
-            for (int page = 0; page < pageCounts[current]; ++page) {
-                nextPage();
-                drawPage(painter, document, page, geometry);
-                drawFooter(painter, pagesDrawn, geometry);
-            }
-        }
-        if (!painter.end())
-            return failed(ExportOutcome::Failed,
-                QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(outPath)));
+        if (!manual.draw(writer, documentTitle(shownPath),
+                options.date.isValid() ? options.date : QDate::currentDate(), result))
+            return result;
     }
+    QString error;
     if (!file.flush())
         return failed(ExportOutcome::Failed,
-            QStringLiteral("cannot write %1: %2")
-                .arg(QDir::toNativeSeparators(outPath), file.errorString()));
-
-    std::vector<Bookmark> bookmarks;
-    std::vector<int> depths;
-    for (const ContentsEntry &entry : entries)
-        depths.push_back(entry.depth);
-    const std::vector<std::ptrdiff_t> parents = outlineParents(depths);
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        bookmarks.push_back({shownTopicName(entries[i].name), topicPages[i], parents[i]});
-    QString error;
+            QStringLiteral("cannot write %1: %2").arg(shownOut, file.errorString()));
+    const std::vector<Bookmark> bookmarks = bookmarksFor(contents->entries, manual.topicPages());
     if (!addPdfNavigation(file.fileName(), bookmarks, error))
-        return failed(ExportOutcome::Failed,
-            QStringLiteral("cannot finish %1: %2").arg(QDir::toNativeSeparators(outPath), error));
-    if (!observer.progress(steps - 1, steps))
-        return failed(ExportOutcome::Cancelled, QStringLiteral("the export was cancelled"));
-
-    // A temporary file is private; the manual is to be as readable as any file made here.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    const QByteArray from = QFile::encodeName(file.fileName());
-    const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-    if (::chmod(from.constData(), 0666 & ~mask) != 0
-        || ::rename(from.constData(), to.constData()) != 0)
-        return failed(ExportOutcome::Failed,
-            QStringLiteral("cannot write %1: %2")
-                .arg(QDir::toNativeSeparators(outPath),
-                    QString::fromLocal8Bit(std::strerror(errno))));
-    file.setAutoRemove(false);
+        return failed(
+            ExportOutcome::Failed, QStringLiteral("cannot finish %1: %2").arg(shownOut, error));
+    if (!observer.progress(manual.steps() - 1, manual.steps()))
+        return cancelled();
+    if (!moveIntoPlace(file, target, error))
+        return failed(
+            ExportOutcome::Failed, QStringLiteral("cannot write %1: %2").arg(shownOut, error));
 
     result.outcome = ExportOutcome::Written;
     result.written = outPath;
-    result.topics = entries.size();
-    result.pages = pagesDrawn;
-    result.topicPages = topicPages;
+    result.topics = contents->entries.size();
+    result.pages = manual.pages();
+    result.topicPages = manual.topicPages();
     result.outline = !bookmarks.empty();
     return result;
 }
