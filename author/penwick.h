@@ -10,12 +10,15 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
+#include <QUrl>
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 
+class FileChooser;
 class Launcher;
 class MessageBoxes;
 class QAction;
@@ -28,6 +31,9 @@ class QPushButton;
 
 namespace richtext {
 class RichTextBox;
+}
+namespace publish {
+struct ExportResult;
 }
 
 // The authoring program's main window. Its procedures and state are named after the window's
@@ -77,6 +83,13 @@ public:
     void mnuGetStarted_Click();
     // The built-in help window while it is open; nullptr otherwise.
     ReaderWindow *VieHelpFrm() const { return m_VieHelpFrm; }
+
+    // Export as a web site or a PDF manual, from the document as last saved.
+    void ExportSiteMnu_Click();
+    void ExportPdfMnu_Click();
+    // Where the export commands ask for a folder or a file; not owned. nullptr restores the
+    // file dialogs.
+    void setFileChooser(FileChooser *chooser) { m_fileChooser = chooser; }
 
     // New, open and delete documents; About.
     void Createmnu_Click();
@@ -169,6 +182,12 @@ private:
     // Up (delta -1) or Down (delta +1) for record SelectedNumber.
     void moveSelected(int delta);
     void reportFailure(const QString &what, const std::string &reason);
+    FileChooser &fileChooser();
+    // Whether the current document is on disk to be exported; tells the author when not.
+    bool checkExportable();
+    // Tells what an export wrote, or why not, and opens page when the author asks.
+    void reportExport(const publish::ExportResult &result, const QStringList &warnings,
+        const QString &written, const QUrl &page);
 
     MessageBoxes &m_boxes;
     std::uint64_t m_list1ClickRuns = 0;
@@ -176,6 +195,7 @@ private:
     QString m_loadedFileName;
     Launcher *m_launcher = nullptr;
     std::unique_ptr<Launcher> m_systemLauncher;
+    FileChooser *m_fileChooser = nullptr;
     QPointer<ReaderWindow> m_VieHelpFrm;
     QPointer<QDialog> m_CreateName;
     // Whether the author may leave: true at once with nothing unsaved, else the answer to the
@@ -216,6 +236,8 @@ public:
     // Never enabled: both Review commands call its handler.
     QAction *viewMnu = nullptr;
     QAction *ExitMnu = nullptr;
+    QAction *ExportSiteMnu = nullptr;
+    QAction *ExportPdfMnu = nullptr;
     QAction *AboutMnu = nullptr;
     QAction *mnuHelp = nullptr;
     QAction *mnuGetStarted = nullptr;

@@ -215,6 +215,11 @@ void Penwick::setupActions()
     ExitMnu = action(file, "ExitMnu", QStringLiteral("E&xit"));
     connect(SaveMnu, &QAction::triggered, this, &Penwick::SaveMnu_Click);
     connect(ExitMnu, &QAction::triggered, this, &Penwick::ExitCmd_Click);
+    file->addSeparator();
+    ExportSiteMnu = action(file, "ExportSiteMnu", QStringLiteral("Export as &Web Site..."));
+    ExportPdfMnu = action(file, "ExportPdfMnu", QStringLiteral("Export as &PDF..."));
+    connect(ExportSiteMnu, &QAction::triggered, this, &Penwick::ExportSiteMnu_Click);
+    connect(ExportPdfMnu, &QAction::triggered, this, &Penwick::ExportPdfMnu_Click);
 
     AboutMnu = menuBar()->addAction(QStringLiteral("&About"));
     AboutMnu->setObjectName(QStringLiteral("AboutMnu"));

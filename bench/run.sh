@@ -5,7 +5,8 @@
 # the same job on the same file, and prints one table of medians of RUNS runs (files warm in
 # the page cache), then the peak memory (max RSS) of each program on both documents.
 #
-#   bench/run.sh [RUNS]        RUNS defaults to 5
+#   bench/run.sh [RUNS [SECTION...]]   RUNS defaults to 5; SECTION is storage, windows, calls,
+#                                      rtf or publish, all of them when none is named
 #
 # Targets, as ratios of our time to the reference's (lower is better):
 #   storage   count, show, scan <= 1.3 x cat of the file: reading records costs little beyond
@@ -31,13 +32,23 @@
 #             window, until that window shows the topic, <= 2.0 x scvtool show --text of the
 #             topic; a fresh leafwick --topic NAME, until its window shows the topic, <= 1.1 x
 #             a fresh start-up (until the first topic shows) plus the choice of that topic.
+#   publish   the HTML export of a document <= 1.3 x the same program's show --html of every
+#             topic (one process each, as a script would run it), and <= 1.3 x what it cannot do
+#             without: our RTF import and Qt's toHtml of every topic in one process
+#             (bench_publish), plus the file system's cost of writing the site's files (cp -r of
+#             the site). The 40-topic sample's export <= 0.1 x pandoc converting its 40 RTF
+#             topics to HTML one by one. The reference of show --html runs once: it starts a
+#             process per topic and takes minutes on the small document.
 #   memory    no program may hold the document: its peak on the large document may exceed its
 #             peak on the small one by at most what the large one's biggest record costs. For
 #             the storage programs that is 4 x that record (read buffer, field, output); for the
 #             reader it is what one display showing that topic whole costs beyond one showing a
 #             small topic (bench_reader display, measured), plus the record twice (the record
 #             buffer and the bytes handed to the display); Penwick may hold the laid-out topic
-#             twice (the Add box and the display during a save).
+#             twice (the Add box and the display during a save). The HTML export holds one topic
+#             at a time: its allowance is what scvtool show --html of the large document's first
+#             topic costs beyond a small topic's, plus 4 x the largest record (the topic's HTML
+#             and its page).
 set -euo pipefail
 export LC_ALL=C # a decimal point in EPOCHREALTIME and in printf
 
@@ -45,6 +56,17 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 top="$(dirname "$here")"
 build="$top/build-bench"
 runs="${1:-5}"
+shift || true
+sections=("$@")
+# Whether section $1 is to be measured: every one when none was named.
+want() {
+    local section
+    [ ${#sections[@]} -eq 0 ] && return 0
+    for section in "${sections[@]}"; do
+        [ "$section" = "$1" ] && return 0
+    done
+    return 1
+}
 # bench_generate plants this word in a few topics and makes sure it stands nowhere else.
 word="Quillfeather"
 sample="$top/tests/data/rtf/generated/g05-nodejs-api-large.rtf"
@@ -58,16 +80,26 @@ fail() {
 
 [[ "$runs" =~ ^[1-9][0-9]*$ ]] || fail "RUNS must be a positive whole number"
 [ -r "$sample" ] || fail "cannot read $sample"
-if ! command -v soffice >/dev/null; then
+for section in "${sections[@]}"; do
+    case "$section" in
+        storage | windows | calls | rtf | publish) ;;
+        *) fail "unknown section \"$section\" (storage, windows, calls, rtf or publish)" ;;
+    esac
+done
+if want rtf && ! command -v soffice >/dev/null; then
     scrivane_install_missing libreoffice-writer-nogui
     command -v soffice >/dev/null || fail "soffice is still missing after the installation"
+fi
+if want publish && ! command -v pandoc >/dev/null; then
+    scrivane_install_missing pandoc
+    command -v pandoc >/dev/null || fail "pandoc is still missing after the installation"
 fi
 
 echo "Building the programs and the bench programs (Release) in $build ..."
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --parallel 2 --target scvtool scvtool-render leafwick bench_generate \
     bench_storage bench_rtf_import bench_rtf_writer bench_penwick bench_reader \
-    bench_reader_call >/dev/null
+    bench_reader_call bench_publish >/dev/null
 scvtool="$build/bin/scvtool"
 generate="$build/bench/bench_generate"
 storage_bench="$build/bench/bench_storage"
@@ -96,6 +128,15 @@ median_ms() {
         times+=("$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.1f\n", (e - s) * 1000 }')")
     done
     printf '%s\n' "${times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'
+}
+
+# Wall time in milliseconds of one run of the shell command $1.
+once_ms() {
+    local start end
+    start=$EPOCHREALTIME
+    eval "$1"
+    end=$EPOCHREALTIME
+    awk -v s="$start" -v e="$end" 'BEGIN { printf "%.1f\n", (e - s) * 1000 }'
 }
 
 # The median of each "result NAME VALUE" line of a bench program's runs, gathered in file $1,
@@ -294,6 +335,47 @@ bench_rtf_rows() {
     row "RTF write (sample)" "${result[write/rtf]}" "Qt toHtml" "${result[write/html]}" 1.0
 }
 
+bench_publish_rows() { # kind
+    local kind="$1" doc="$1.scv" export_ms show_ms cp_ms
+    export_ms="$(median_ms "rm -rf site-$kind" "'$scvtool' export $doc --html site-$kind >/dev/null")"
+    # Left by the last run: the site that cp copies.
+    cp_ms="$(median_ms "rm -rf copy-$kind" "cp -r site-$kind copy-$kind")"
+    rm -rf "copy-$kind"
+    : >"publish-$kind.out"
+    for ((run = 0; run < runs; run++)); do
+        "$build/bench/bench_publish" import-html "$doc" >>"publish-$kind.out" \
+            || fail "bench_publish failed on $doc"
+    done
+    gather "publish-$kind.out" "$kind/publish/"
+    show_ms="$(once_ms "for ((n = 1; n <= ${last[$kind]}; n++)); do
+        '$scvtool' show $doc \$n --html >/dev/null || fail 'show --html failed'; done")"
+    row "$kind: HTML export" "$export_ms" "show --html, every topic" "$show_ms" 1.3
+    row "$kind: HTML export" "$export_ms" "import+toHtml (1 process)" \
+        "${result[$kind/publish/import_html]}" -
+    row "$kind: HTML export" "$export_ms" "import+toHtml + cp -r site" \
+        "$(awk -v a="${result[$kind/publish/import_html]}" -v b="$cp_ms" 'BEGIN { print a + b }')" 1.3
+    rm -rf "site-$kind"
+    memory[$kind/export]="$("$storage_bench" peak-memory "$scvtool" export "$doc" --html \
+        "site-$kind")"
+    rm -rf "site-$kind"
+    memory[$kind/show_html]="$("$storage_bench" peak-memory "$scvtool" show "$doc" 1 --html)"
+}
+
+bench_sample_rows() {
+    local export_ms pandoc_ms n
+    cp "$top/tests/data/documents/Manual.scv" Manual.scv
+    mkdir -p rtf40
+    for ((n = 1; n <= 40; n++)); do
+        "$scvtool" show Manual.scv "$n" >"rtf40/$n.rtf"
+    done
+    export_ms="$(median_ms "rm -rf site-manual" \
+        "'$scvtool' export Manual.scv --html site-manual >/dev/null")"
+    pandoc_ms="$(median_ms : 'for f in rtf40/*.rtf; do
+        pandoc -f rtf -t html "$f" -o "${f%.rtf}.html" || fail "pandoc failed on $f"; done')"
+    row "sample (40 topics): HTML export" "$export_ms" "pandoc, the 40 topics" "$pandoc_ms" 0.1
+    rm -rf site-manual rtf40 Manual.scv
+}
+
 echo "Median of $runs runs, files warm in the page cache, in $work; load: $(uptime)"
 for kind in large small; do
     planted[$kind]="$("$generate" "$kind" "$kind.scv" "$word")"
@@ -308,18 +390,38 @@ largest_record="$("$storage_bench" scan large.scv | awk '{ print $(NF - 1) }')"
 : >empty.scv
 start_scvtool="$(median_ms : "'$scvtool' count empty.scv >/dev/null")"
 start_cat="$(median_ms : "cat empty.scv")"
-for kind in large small; do
-    echo "Timing storage and scvtool on $kind.scv ..."
-    bench_storage_rows "$kind"
-done
-for kind in large small; do
-    echo "Timing the windows on $kind.scv ..."
-    bench_window_rows "$kind"
-done
-echo "Timing Leafwick as programs call it ..."
-bench_call_rows
-echo "Timing RTF import and write ..."
-bench_rtf_rows
+if want storage; then
+    for kind in large small; do
+        echo "Timing storage and scvtool on $kind.scv ..."
+        bench_storage_rows "$kind"
+    done
+fi
+if want windows; then
+    # The windows' rows measure against what the storage rows timed.
+    want storage || fail "the windows section needs the storage section"
+    for kind in large small; do
+        echo "Timing the windows on $kind.scv ..."
+        bench_window_rows "$kind"
+    done
+fi
+if want calls; then
+    # The fresh reader's reference takes the choice of a topic from the windows' rows.
+    want windows || fail "the calls section needs the windows section"
+    echo "Timing Leafwick as programs call it ..."
+    bench_call_rows
+fi
+if want rtf; then
+    echo "Timing RTF import and write ..."
+    bench_rtf_rows
+fi
+if want publish; then
+    for kind in large small; do
+        echo "Timing the HTML export of $kind.scv (show --html of every topic takes minutes) ..."
+        bench_publish_rows "$kind"
+    done
+    echo "Timing the HTML export of the 40-topic sample and pandoc ..."
+    bench_sample_rows
+fi
 
 echo
 awk -v l="${size[large]}" -v s="${size[small]}" -v tl="${last[large]}" -v ts="${last[small]}" \
@@ -334,11 +436,21 @@ printf '%s\n' "${rows[@]}"
 echo
 echo "Peak memory (max RSS, KiB); growth = large - small, allowed = what one topic may cost"
 printf "%-22s %10s %10s %10s %10s  %s\n" program large small growth allowed ""
-topic_cost=$((${memory[large/display]} - ${memory[small/display]}))
-for program in count show scan search rewrite Leafwick Penwick; do
+programs=()
+want storage && programs+=(count show scan search rewrite)
+want windows && programs+=(Leafwick Penwick)
+want publish && programs+=(export)
+for program in "${programs[@]}"; do
     case "$program" in
-        Leafwick) allowance=$((topic_cost + 2 * largest_record / 1024)) ;;
-        Penwick) allowance=$((2 * topic_cost + 2 * largest_record / 1024)) ;;
+        Leafwick | Penwick)
+            topic_cost=$((${memory[large/display]} - ${memory[small/display]}))
+            allowance=$((topic_cost + 2 * largest_record / 1024))
+            [ "$program" = Penwick ] && allowance=$((allowance + topic_cost))
+            ;;
+        export)
+            allowance=$((${memory[large/show_html]} - ${memory[small/show_html]}
+                + 4 * largest_record / 1024))
+            ;;
         *) allowance=$((4 * largest_record / 1024)) ;;
     esac
     growth=$((${memory[large/$program]} - ${memory[small/$program]}))
@@ -350,7 +462,13 @@ for program in count show scan search rewrite Leafwick Penwick; do
     printf "%-22s %10s %10s %10s %10s  %s\n" "$program" "${memory[large/$program]}" \
         "${memory[small/$program]}" "$growth" "$allowance" "$verdict"
 done
-echo "(one display showing the large document's last topic whole: ${memory[large/display]} KiB;" \
-    "a small topic: ${memory[small/display]} KiB)"
+if want windows; then
+    echo "(one display showing the large document's last topic whole:" \
+        "${memory[large/display]} KiB; a small topic: ${memory[small/display]} KiB)"
+fi
+if want publish; then
+    echo "(scvtool show --html of the first topic: large ${memory[large/show_html]} KiB," \
+        "small ${memory[small/show_html]} KiB)"
+fi
 echo
 echo "$missed target(s) missed"

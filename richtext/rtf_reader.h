@@ -2,11 +2,17 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QTextFormat>
 
 class QTextCursor;
 class QTextDocument;
 
 namespace richtext {
+
+// A picture shown from PNG or JPEG data carries those bytes, as the RTF holds them, in this
+// property of its image format (a QByteArray), so that a copy can be published unchanged. The
+// placeholder box of other kinds has none.
+inline constexpr int kPictureDataProperty = QTextFormat::UserProperty + 1;
 
 // What became of an import. The reader never gives up half-way: what it cannot read it skips,
 // and what it can read is shown.

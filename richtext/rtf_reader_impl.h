@@ -98,6 +98,7 @@ public:
     void wordRightToLeft(int on);
     void wordLeftToRight(int);
     void wordPageBreakBefore(int on);
+    void wordOutlineLevel(int level);
     template<TabKind Kind>
     void wordTabKind(int);
     void wordTabStop(int twips);

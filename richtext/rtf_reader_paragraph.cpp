@@ -36,6 +36,7 @@ constexpr Word kFormatWords[] = {
     {"li", &RtfReaderImpl::wordLeftIndent, 0, false},
     {"lin", &RtfReaderImpl::wordLeftIndent, 0, false},
     {"ltrpar", &RtfReaderImpl::wordLeftToRight, 0, false},
+    {"outlinelevel", &RtfReaderImpl::wordOutlineLevel, 0, false},
     {"pagebb", &RtfReaderImpl::wordPageBreakBefore, 1, false},
     {"qc", &RtfReaderImpl::wordAlignment<Alignment::Center>, 0, false},
     {"qd", &RtfReaderImpl::wordAlignment<Alignment::Justify>, 0, false},
@@ -180,6 +181,12 @@ void RtfReaderImpl::wordPageBreakBefore(int on)
     m_state.para.stated |= ParaField::PageBreakBefore;
 }
 
+void RtfReaderImpl::wordOutlineLevel(int level)
+{
+    m_state.para.outlineLevel = level;
+    m_state.para.stated |= ParaField::OutlineLevel;
+}
+
 void RtfReaderImpl::wordTabStop(int twips)
 {
     if (m_state.para.tabs.size() < kMaxTabStops)
@@ -275,6 +282,10 @@ void RtfReaderImpl::applyBlockFormat(const ParaProps &stated)
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     if (para.rightToLeft)
         format.setLayoutDirection(Qt::RightToLeft);
+    // Outline levels 0 to 8 are headings; 9 is Word's body text. The display does not show the
+    // level; what publishes the document makes headings of it.
+    if (para.outlineLevel >= 0 && para.outlineLevel <= 8)
+        format.setHeadingLevel(std::min(para.outlineLevel + 1, 6));
     m_paragraph.pageBreakBefore = false;
     m_cursor.setBlockFormat(format);
 }

@@ -63,6 +63,7 @@ struct PictureImage
 {
     QImage image;
     QSizeF size;
+    bool decoded = false; // from PNG or JPEG data, rather than the placeholder box
 };
 
 // pixelBudget: the decoded pixels the document may still take; lowered by what is kept.
@@ -89,6 +90,7 @@ PictureImage buildPicture(const Picture &picture, qint64 &pixelBudget)
                 pixelBudget -= qint64(image.width()) * image.height();
                 result.size = shownSize(picture, natural);
                 result.image = image;
+                result.decoded = true;
                 return result;
             }
         }
@@ -243,6 +245,8 @@ void RtfReaderImpl::finishPicture(const GroupState &group)
     format.setName(name.toString());
     format.setWidth(built.size.width());
     format.setHeight(built.size.height());
+    if (built.decoded)
+        format.setProperty(kPictureDataProperty, picture.data);
     m_cursor.insertImage(format);
     m_paragraph.hasContent = true;
     m_paragraph.contentPara = m_state.para;

@@ -66,6 +66,7 @@ enum class ParaField : quint16 {
     Alignment = 1 << 8,
     RightToLeft = 1 << 9,
     PageBreakBefore = 1 << 10,
+    OutlineLevel = 1 << 11,
 };
 Q_DECLARE_FLAGS(ParaFields, ParaField)
 Q_DECLARE_OPERATORS_FOR_FLAGS(ParaFields)
@@ -121,6 +122,7 @@ struct ParaProps
     Alignment alignment = Alignment::Left;
     bool rightToLeft = false; // \rtlpar
     bool pageBreakBefore = false; // \pagebb
+    int outlineLevel = -1; // \outlinelevel: 0 for a top heading; -1 for body text
     bool inTable = false;
     int listOverride = 0; // \ls
     int listLevel = 0; // \ilvl

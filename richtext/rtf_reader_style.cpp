@@ -80,6 +80,8 @@ void fillPara(ParaProps &props, const ParaProps &beneath)
         props.rightToLeft = beneath.rightToLeft;
     if (missing & ParaField::PageBreakBefore)
         props.pageBreakBefore = beneath.pageBreakBefore;
+    if (missing & ParaField::OutlineLevel)
+        props.outlineLevel = beneath.outlineLevel;
     props.stated |= missing;
 }
 

@@ -3,7 +3,8 @@
 
 scrivane_build_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev)
 scrivane_run_packages=(libqt6widgets6 libqt6printsupport6 libqt6svg6 libqt6network6 qt6-qpa-plugins fonts-dejavu-core)
-scrivane_test_packages=(xvfb xauth x11-utils xclip cups printer-driver-cups-pdf poppler-utils shared-mime-info xdotool python3)
+scrivane_test_packages=(xvfb xauth x11-utils xclip cups printer-driver-cups-pdf poppler-utils shared-mime-info
+    xdotool python3 chromium tidy)
 
 scrivane_install_missing() {
     local missing=()

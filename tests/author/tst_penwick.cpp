@@ -309,7 +309,8 @@ private Q_SLOTS:
         QCOMPARE(nextTabStop(w->Add), w->SaveCmd);
         QCOMPARE(nextTabStop(w->SaveCmd), w->ReviewCmd);
         QCOMPARE(w->SaveMnu->shortcut(), QKeySequence(QKeySequence::Save));
-        const QStringList file {"Create", "Open", "Save", "Review", "", "Exit"};
+        const QStringList file {"Create", "Open", "Save", "Review", "", "Exit", "",
+            "Export as Web Site...", "Export as PDF..."};
         QStringList got;
         auto *fileMenu = w->findChild<QMenu *>(QStringLiteral("FileMnu"));
         QVERIFY(fileMenu);

@@ -454,6 +454,21 @@ void TestRtfReader::blockFormat_data()
     QTest::newRow("right-to-left paragraph")
         << QByteArray("{\\rtf1 \\rtlpar\\qr x\\par}") << "x" << int(QTextFormat::LayoutDirection)
         << QVariant(int(Qt::RightToLeft));
+    QTest::newRow("outline level 0 is a top heading")
+        << QByteArray("{\\rtf1 \\outlinelevel0\\b Title\\par}") << "Title"
+        << int(QTextFormat::HeadingLevel) << QVariant(1);
+    QTest::newRow("outline level 2 is a third-level heading")
+        << QByteArray("{\\rtf1 \\outlinelevel2 Sub\\par}") << "Sub"
+        << int(QTextFormat::HeadingLevel) << QVariant(3);
+    QTest::newRow("outline levels past 5 stay at the last heading level")
+        << QByteArray("{\\rtf1 \\outlinelevel8 Deep\\par}") << "Deep"
+        << int(QTextFormat::HeadingLevel) << QVariant(6);
+    QTest::newRow("outline level 9 is body text")
+        << QByteArray("{\\rtf1 \\outlinelevel9 Body\\par}") << "Body"
+        << int(QTextFormat::HeadingLevel) << QVariant();
+    QTest::newRow("pard ends the heading")
+        << QByteArray("{\\rtf1 \\outlinelevel0 Title\\par\\pard text\\par}") << "text"
+        << int(QTextFormat::HeadingLevel) << QVariant();
     QTest::newRow("no page break on the paragraph before")
         << QByteArray("{\\rtf1 one\\page two}") << "one" << int(QTextFormat::PageBreakPolicy)
         << QVariant();
@@ -610,6 +625,10 @@ void TestRtfReader::styleBlockFormat_data()
     QTest::newRow("pard goes back to Normal's alignment")
         << QByteArray(h + "\\pard\\s1 a\\par\\pard b\\par}") << "b" << alignment
         << QVariant(int(Qt::AlignJustify));
+    QTest::newRow("outline level from the style")
+        << QByteArray(kStyledHeader.chopped(1) + "{\\s3\\outlinelevel1 heading 3;}}"
+               + "\\pard\\s3 outlined\\par}")
+        << "outlined" << int(QTextFormat::HeadingLevel) << QVariant(2);
     QTest::newRow("line spacing from the style")
         << QByteArray("{\\rtf1{\\stylesheet{\\s0\\sl480\\slmult1 Normal;}}\\pard d\\par}") << "d"
         << int(QTextFormat::LineHeight) << QVariant(200.0);
@@ -809,45 +828,49 @@ void TestRtfReader::picture_data()
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QSizeF>("size"); // as shown, pixels
     QTest::addColumn<QSize>("imageSize"); // the resource's own pixels
+    // The PNG or JPEG bytes the image format keeps for publishing; none for a box.
+    QTest::addColumn<QByteArray>("stored");
 
-    QTest::newRow("png sized by goal") << QByteArray(
-        "{\\rtf1 a{\\pict\\pngblip\\picw8\\pich4\\picwgoal1500\\pichgoal750 " + pngHex({8, 4})
-        + "}b}") << QSizeF(100, 50) << QSize(8, 4);
+    QTest::newRow("png sized by goal")
+        << QByteArray("{\\rtf1 a{\\pict\\pngblip\\picw8\\pich4\\picwgoal1500\\pichgoal750 "
+               + pngHex({8, 4}) + "}b}")
+        << QSizeF(100, 50) << QSize(8, 4) << pngBytes({8, 4});
     QTest::newRow("png scaled") << QByteArray(
         "{\\rtf1{\\pict\\pngblip\\picwgoal1500\\pichgoal750\\picscalex50"
         "\\picscaley200 "
         + pngHex({8, 4}) + "}}") << QSizeF(50, 100)
-                                << QSize(8, 4);
+                                << QSize(8, 4) << pngBytes({8, 4});
     QTest::newRow("png without goal keeps its own size")
         << QByteArray("{\\rtf1{\\pict\\pngblip " + pngHex({30, 20}) + "}}") << QSizeF(30, 20)
-        << QSize(30, 20);
+        << QSize(30, 20) << pngBytes({30, 20});
     QTest::newRow("png declared jpeg")
         << QByteArray("{\\rtf1{\\pict\\jpegblip\\picwgoal300\\pichgoal300 " + pngHex({5, 5}) + "}}")
-        << QSizeF(20, 20) << QSize(5, 5);
+        << QSizeF(20, 20) << QSize(5, 5) << pngBytes({5, 5});
     QTest::newRow("png as bin data") << QByteArray("{\\rtf1{\\pict\\pngblip\\bin"
         + QByteArray::number(pngBytes({6, 3}).size()) + " " + pngBytes({6, 3}) + "}}")
-                                     << QSizeF(6, 3) << QSize(6, 3);
+                                     << QSizeF(6, 3) << QSize(6, 3) << pngBytes({6, 3});
     QTest::newRow("shppict used") << QByteArray("{\\rtf1{\\*\\shppict{\\pict\\pngblip "
         + pngHex({4, 4}) + "}}{\\nonshppict{\\pict\\wmetafile8 0100}}}")
-                                  << QSizeF(4, 4) << QSize(4, 4);
+                                  << QSizeF(4, 4) << QSize(4, 4) << pngBytes({4, 4});
     QTest::newRow("metafile becomes a box of its size")
         << QByteArray("{\\rtf1{\\pict\\wmetafile8\\picwgoal3000\\pichgoal1500 01000900}}")
-        << QSizeF(200, 100) << QSize(200, 100);
+        << QSizeF(200, 100) << QSize(200, 100) << QByteArray();
     QTest::newRow("large png kept scaled down")
         << QByteArray("{\\rtf1{\\pict\\pngblip " + pngHex({3000, 1500}) + "}}")
-        << QSizeF(3000, 1500) << QSize(2048, 1024);
-    QTest::newRow("metafile without goal: picw in hundredths of a millimetre") << QByteArray(
-        "{\\rtf1{\\pict\\emfblip\\picw2540\\pich1270 0100}}") << QSizeF(96, 48) << QSize(96, 48);
+        << QSizeF(3000, 1500) << QSize(2048, 1024) << pngBytes({3000, 1500});
+    QTest::newRow("metafile without goal: picw in hundredths of a millimetre")
+        << QByteArray("{\\rtf1{\\pict\\emfblip\\picw2540\\pich1270 0100}}") << QSizeF(96, 48)
+        << QSize(96, 48) << QByteArray();
     // Word writes \\wmetafile8: the 8 is the metafile's mapping mode.
     QTest::newRow("wmetafile8 without goal: picw in hundredths of a millimetre")
         << QByteArray("{\\rtf1{\\pict\\wmetafile8\\picw2540\\pich1270 0100}}") << QSizeF(96, 48)
-        << QSize(96, 48);
+        << QSize(96, 48) << QByteArray();
     QTest::newRow("bitmap without goal: picw in pixels")
         << QByteArray("{\\rtf1{\\pict\\dibitmap0\\picw30\\pich20 0100}}") << QSizeF(30, 20)
-        << QSize(30, 20);
+        << QSize(30, 20) << QByteArray();
     QTest::newRow("damaged png becomes a box")
         << QByteArray("{\\rtf1{\\pict\\pngblip\\picwgoal150\\pichgoal150 89504e47}}")
-        << QSizeF(10, 10) << QSize(10, 10);
+        << QSizeF(10, 10) << QSize(10, 10) << QByteArray();
 }
 
 void TestRtfReader::picture()
@@ -855,6 +878,7 @@ void TestRtfReader::picture()
     QFETCH(QByteArray, rtf);
     QFETCH(QSizeF, size);
     QFETCH(QSize, imageSize);
+    QFETCH(QByteArray, stored);
     QTextDocument document;
     RtfReader::read(rtf, &document);
     const QList<QTextImageFormat> found = images(document);
@@ -863,6 +887,7 @@ void TestRtfReader::picture()
     const QVariant resource =
         document.resource(QTextDocument::ImageResource, QUrl(found.first().name()));
     QCOMPARE(resource.value<QImage>().size(), imageSize);
+    QCOMPARE(found.first().property(richtext::kPictureDataProperty).toByteArray(), stored);
 }
 
 void TestRtfReader::link_data()

@@ -3,30 +3,13 @@
 // and none of the libraries it links brings them in. Each check also runs on the widget library,
 // where it must find what it looks for, so that a check that finds nothing is known to work.
 
-#include <QDir>
-#include <QFile>
-#include <QRegularExpression>
-#include <QSet>
+#include "tests/support/layering_support.h"
+
 #include <QtTest>
 
 namespace {
 
-QStringList listOf(const char *joined)
-{
-    return QString::fromUtf8(joined).split(u'|', Qt::SkipEmptyParts);
-}
-
-// Every header name the Widgets and PrintSupport modules install.
-QSet<QString> widgetHeaders()
-{
-    QSet<QString> names;
-    for (const QString &folder : listOf(WIDGET_HEADER_DIRS)) {
-        const QStringList files = QDir(folder).entryList(QDir::Files);
-        for (const QString &file : files)
-            names.insert(file);
-    }
-    return names;
-}
+using testsupport::listOf;
 
 // The widget library's own headers, as the codec would include them.
 QSet<QString> widgetLibraryHeaders()
@@ -37,28 +20,6 @@ QSet<QString> widgetLibraryHeaders()
             names.insert(u"richtext/"_qs + QFileInfo(source).fileName());
     }
     return names;
-}
-
-// What a file includes that belongs to the widgets.
-QStringList widgetIncludes(const QString &path, const QSet<QString> &headers)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {QStringLiteral("(cannot read %1)").arg(path)};
-    static const QRegularExpression include(
-        QStringLiteral("^\\s*#\\s*include\\s*[<\"]([^>\"]+)[>\"]"),
-        QRegularExpression::MultilineOption);
-    const QSet<QString> ownHeaders = widgetLibraryHeaders();
-    QStringList found;
-    for (const QRegularExpressionMatch &match :
-        include.globalMatch(QString::fromUtf8(file.readAll()))) {
-        const QString name = match.captured(1);
-        const QString module = name.section(u'/', 0, -2);
-        if (ownHeaders.contains(name) || module == u"QtWidgets" || module == u"QtPrintSupport"
-            || (module.isEmpty() && headers.contains(name)))
-            found.append(name);
-    }
-    return found;
 }
 
 } // namespace
@@ -94,11 +55,11 @@ void TestRtfCodec::includes()
 {
     QFETCH(QString, path);
     QFETCH(bool, widgets);
-    const QSet<QString> headers = widgetHeaders();
+    const QSet<QString> headers = testsupport::widgetHeaders(WIDGET_HEADER_DIRS);
     // QTextEdit and QPrinter are the headers the codec would be most tempted by.
     QVERIFY(headers.contains(u"QTextEdit"_qs));
     QVERIFY(headers.contains(u"QPrinter"_qs));
-    const QStringList found = widgetIncludes(path, headers);
+    const QStringList found = testsupport::widgetIncludes(path, headers, widgetLibraryHeaders());
     QVERIFY2(found.isEmpty() != widgets, qPrintable(found.join(u", ")));
 }
 

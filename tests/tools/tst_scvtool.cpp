@@ -781,9 +781,9 @@ void TestScvtool::help()
     QCOMPARE(help.exitCode, 0);
     QCOMPARE(help.err, QByteArray());
     QVERIFY(help.out.startsWith("usage: scvtool "));
-    for (const char *synopsis :
-        {"\n  count FILE ", "\n  list FILE ", "\n  show FILE N ", "\n  show FILE N --text ",
-            "\n  show FILE N --html ", "\n  search FILE WORD ", "\n  check FILE "})
+    for (const char *synopsis : {"\n  count FILE ", "\n  list FILE ", "\n  show FILE N ",
+             "\n  show FILE N --text ", "\n  show FILE N --html ", "\n  search FILE WORD ",
+             "\n  check FILE ", "\n  export FILE --html DIR ", "\n  export FILE --pdf OUT.pdf "})
         QVERIFY2(help.out.contains(synopsis), synopsis);
 }
 

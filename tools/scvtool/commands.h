@@ -20,5 +20,6 @@ Exit runShow(const Operands &operands);
 Exit runSearch(const Operands &operands);
 Exit runCheck(const Operands &operands);
 Exit runLinks(const Operands &operands);
+Exit runExport(const Operands &operands);
 
 } // namespace scvtool

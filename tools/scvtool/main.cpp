@@ -30,7 +30,7 @@ struct Variant
     std::string_view summary;
 };
 
-constexpr std::array<Command, 6> kCommands = {{
+constexpr std::array<Command, 7> kCommands = {{
     {"count", "FILE", 1, 0, "number of records", runCount},
     {"list", "FILE", 1, 0, "the contents line of each record", runList},
     {"show", "FILE N [--text | --html]", 2, 1,
@@ -40,12 +40,18 @@ constexpr std::array<Command, 6> kCommands = {{
     {"check", "FILE", 1, 0, "whether the document is whole, or where it is damaged", runCheck},
     {"links", "FILE", 1, 0,
         "each link to a topic: record number, topic name, target, ok or missing", runLinks},
+    {"export", "FILE (--html DIR [--lang TAG] | --pdf OUT.pdf [--page-size a4 | letter])", 3, 2,
+        "the document as a web site in DIR, or as a PDF manual", runExport},
 }};
 
 // Lines of the help that show a command's options; they follow the command's own line.
 constexpr std::array<Variant, 2> kShowVariants = {{
     {"show FILE N --text", "record N's text as the programs show it, in UTF-8"},
     {"show FILE N --html", "record N as HTML, as the programs lay it out"},
+}};
+constexpr std::array<Variant, 2> kExportVariants = {{
+    {"export FILE --html DIR", "the document as a static web site in DIR"},
+    {"export FILE --pdf OUT.pdf", "the document as a PDF manual"},
 }};
 
 std::string helpLine(std::string synopsis, std::string_view summary)
@@ -58,11 +64,18 @@ std::string usage()
 {
     std::string text = "usage: scvtool COMMAND FILE [N | WORD]\n"
                        "       scvtool show FILE N [--text | --html]\n"
+                       "       scvtool export FILE --html DIR [--lang TAG]\n"
+                       "       scvtool export FILE --pdf OUT.pdf [--page-size a4 | letter]\n"
                        "       scvtool --help\n\n";
     for (const Command &command : kCommands) {
         if (command.name == "show") {
             text += helpLine("show FILE N", command.summary);
             for (const Variant &variant : kShowVariants)
+                text += helpLine(std::string(variant.synopsis), variant.summary);
+            continue;
+        }
+        if (command.name == "export") {
+            for (const Variant &variant : kExportVariants)
                 text += helpLine(std::string(variant.synopsis), variant.summary);
             continue;
         }
@@ -74,8 +87,13 @@ std::string usage()
             "folder scvtool lies in; --text ends each paragraph with LF and leaves out pictures.\n"
             "links finds links whose address is topic:NAME, as Leafwick follows them; one line\n"
             "per link, its fields separated by tabs.\n"
-            "Exit status: 0 success; 1 a damaged document, a file that cannot be read, no\n"
-            "record N, or a link to a topic that is missing; 2 a usage error.\n";
+            "export writes DIR only when it is new, empty or holds an earlier export; the site\n"
+            "is built beside it and moved into place when complete. Links to missing topics are\n"
+            "reported on stderr and become plain text. The manual is A4 unless --page-size\n"
+            "letter is given.\n"
+            "Exit status: 0 success; 1 a damaged document, a file that cannot be read or\n"
+            "written, no record N, or a link to a topic that is missing (links); 2 a usage\n"
+            "error, or an export DIR that holds files of its own.\n";
     return text;
 }
 

@@ -1,11 +1,14 @@
 // scvtool-render --text|--html FILE N: record N's RTF read as the programs read it, printed as
 // plain text or HTML. scvtool-render --links FILE: every link to a topic, and whether that topic
-// is there. scvtool show and scvtool links run it in their own place, so messages speak as
-// scvtool.
+// is there. scvtool-render --export-html FILE DIR LANG and --export-pdf FILE OUT SIZE: the
+// document published. scvtool show, links and export run it in their own place, so messages
+// speak as scvtool.
 
 #include "output.h"
 #include "record_lookup.h"
 
+#include "publish/pdf_export.h"
+#include "publish/site_export.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/topic_link.h"
 #include "storage/record_reader.h"
@@ -107,6 +110,61 @@ scvtool::Exit listLinks(const std::string &file)
     return missing ? scvtool::Exit::Failure : scvtool::Exit::Success;
 }
 
+// Warnings (links to missing topics) go to stderr as they come.
+class ExportMessages final : public publish::ExportObserver
+{
+public:
+    void warning(const QString &message) override { scvtool::printError(message.toStdString()); }
+};
+
+scvtool::Exit exitFor(const publish::ExportResult &result)
+{
+    switch (result.outcome) {
+    case publish::ExportOutcome::Written:
+        return scvtool::Exit::Success;
+    case publish::ExportOutcome::Refused:
+        scvtool::printError(result.message.toStdString());
+        return scvtool::Exit::Usage;
+    case publish::ExportOutcome::Damaged:
+    case publish::ExportOutcome::Failed:
+    case publish::ExportOutcome::Cancelled:
+        break;
+    }
+    scvtool::printError(result.message.toStdString());
+    return scvtool::Exit::Failure;
+}
+
+scvtool::Exit exportSite(
+    const std::string &file, const std::string &folder, const std::string &language)
+{
+    ExportMessages messages;
+    publish::SiteOptions options;
+    options.language = QString::fromStdString(language);
+    const publish::ExportResult result = publish::exportSite(file, QString::fromStdString(file),
+        QString::fromLocal8Bit(folder.c_str()), options, messages);
+    if (result.ok())
+        scvtool::writeOut(file + ": " + std::to_string(result.topics)
+            + (result.topics == 1 ? " topic" : " topics") + " and "
+            + std::to_string(result.pictures) + (result.pictures == 1 ? " picture" : " pictures")
+            + " written as a web site to " + folder + "\n");
+    return exitFor(result);
+}
+
+scvtool::Exit exportPdf(const std::string &file, const std::string &out, const std::string &size)
+{
+    ExportMessages messages;
+    publish::PdfOptions options;
+    options.pageSize = size == "letter" ? QPageSize::Letter : QPageSize::A4;
+    const publish::ExportResult result = publish::exportPdf(
+        file, QString::fromStdString(file), QString::fromLocal8Bit(out.c_str()), options, messages);
+    if (result.ok())
+        scvtool::writeOut(file + ": " + std::to_string(result.topics)
+            + (result.topics == 1 ? " topic" : " topics") + " on " + std::to_string(result.pages)
+            + (result.pages == 1 ? " page" : " pages") + " written as a PDF manual to " + out
+            + "\n");
+    return exitFor(result);
+}
+
 // Fonts and text layout need a GUI application, never a display. Qt reads no options from the
 // command line, whose operands are file names.
 struct Qt
@@ -129,8 +187,19 @@ scvtool::Exit run(int argc, char *argv[])
         QGuiApplication application(qt.argc, qt.argv);
         return listLinks(argv[2]);
     }
+    if (argc == 5 && std::string_view(argv[1]) == "--export-html") {
+        Qt qt(argv[0]);
+        QGuiApplication application(qt.argc, qt.argv);
+        return exportSite(argv[2], argv[3], argv[4]);
+    }
+    if (argc == 5 && std::string_view(argv[1]) == "--export-pdf") {
+        Qt qt(argv[0]);
+        QGuiApplication application(qt.argc, qt.argv);
+        return exportPdf(argv[2], argv[3], argv[4]);
+    }
     if (argc != 4) {
-        scvtool::printError("usage: scvtool-render --text|--html FILE N | --links FILE");
+        scvtool::printError("usage: scvtool-render --text|--html FILE N | --links FILE | "
+                            "--export-html FILE DIR LANG | --export-pdf FILE OUT SIZE");
         return scvtool::Exit::Usage;
     }
     const std::string_view option = argv[1];
