@@ -95,7 +95,7 @@ void TestSiteExport::everyTopic_data()
     QTest::newRow("Three levels.scv") << "Three levels.scv" << 3 << "Three levels";
     QTest::newRow("With placeholder.scv") << "With placeholder.scv" << 4 << "With placeholder";
     QTest::newRow("Empty.scv") << "Empty.scv" << 0 << "Empty";
-    QTest::newRow("Penwick's help, Scrivane.scv") << "Scrivane.scv" << 20 << "Scrivane";
+    QTest::newRow("Penwick's help, Scrivane.scv") << "Scrivane.scv" << 21 << "Scrivane";
 }
 
 void TestSiteExport::everyTopic()
