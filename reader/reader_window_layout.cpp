@@ -2,7 +2,7 @@
 
 #include "richtext/rich_text_box.h"
 #include "ui/click_list.h"
-#include "ui/growing_layout.h"
+#include "ui/growing_client.h"
 #include "ui/window_memory.h"
 #include "ui/window_units.h"
 

@@ -7,7 +7,7 @@
 #include "reader/find_bar.h"
 #include "richtext/rich_text_box.h"
 #include "ui/click_list.h"
-#include "ui/growing_layout.h"
+#include "ui/growing_client.h"
 
 #include <QAction>
 #include <QKeyEvent>

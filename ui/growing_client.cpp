@@ -1,4 +1,4 @@
-#include "ui/growing_layout.h"
+#include "ui/growing_client.h"
 
 #include <cmath>
 
