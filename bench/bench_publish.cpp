@@ -3,6 +3,7 @@
 //                                    document and has Qt write it as HTML, as scvtool show
 //                                    --html does for one topic; prints "result import_html MS"
 
+#include "richtext/display_font.h"
 #include "richtext/rtf_reader.h"
 #include "storage/record_reader.h"
 
@@ -24,10 +25,7 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QGuiApplication application(qtArgc, argv);
-    QFont font;
-    font.setFamilies({QStringLiteral("Verdana")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(10);
+    const QFont font = richtext::displayFont();
 
     QElapsedTimer timer;
     timer.start();

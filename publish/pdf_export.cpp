@@ -5,6 +5,7 @@
 #include "publish/page_names.h"
 #include "publish/pdf_navigation.h"
 #include "publish/topic_html.h"
+#include "richtext/display_font.h"
 #include "richtext/topic_link.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -34,16 +35,6 @@ constexpr double kPixelsPerPoint = 96.0 / 72.0;
 // The writer's dots to the inch; text and pictures are laid out at 96 and drawn scaled.
 constexpr int kPdfResolution = 1200;
 
-// The reader's display: Verdana (or the nearest sans face), 10 points.
-QFont displayFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Verdana")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(10);
-    return font;
-}
-
 // A page's text area in the layout's pixels, and how the painter maps them onto the page.
 struct PageGeometry
 {
@@ -53,7 +44,7 @@ struct PageGeometry
 
 void prepare(QTextDocument &document, const PageGeometry &geometry)
 {
-    document.setDefaultFont(displayFont());
+    document.setDefaultFont(richtext::displayFont());
     document.setDocumentMargin(0);
     document.setPageSize(geometry.body);
 }
@@ -140,7 +131,7 @@ void drawPage(QPainter &painter, QTextDocument &document, int index, const PageG
 void drawFooter(QPainter &painter, int page, const PageGeometry &geometry)
 {
     QTextDocument footer;
-    footer.setDefaultFont(displayFont());
+    footer.setDefaultFont(richtext::displayFont());
     footer.setDocumentMargin(0);
     footer.setTextWidth(geometry.body.width());
     QTextCursor cursor(&footer);

@@ -1,5 +1,6 @@
 #include "richtext/rich_text_box.h"
 
+#include "richtext/display_font.h"
 #include "richtext/link_opener.h"
 #include "richtext/rtf_writer.h"
 #include "richtext/topic_link.h"
@@ -67,13 +68,6 @@ bool isLineBreak(QChar c)
     return c == QLatin1Char('\n') || c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
 }
 
-QFont baseFace(QFont font)
-{
-    font.setFamilies({QStringLiteral("Verdana")});
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
 struct LinkRun
 {
     int start;
@@ -126,7 +120,7 @@ RichTextBox::RichTextBox(QWidget *parent)
     , m_desktopOpener(std::make_unique<DesktopLinkOpener>())
     , m_linkOpener(m_desktopOpener.get())
 {
-    const QFont font = baseFace(this->font());
+    const QFont font = displayFace(this->font());
     setFont(font);
     document()->setDefaultFont(font);
     connect(document(), &QTextDocument::contentsChanged, this, [this] { m_written.reset(); });
@@ -189,7 +183,7 @@ void RichTextBox::setText(const QString &text)
 
 void RichTextBox::setBaseFont(qreal pointSize, bool bold)
 {
-    QFont font = baseFace(this->font());
+    QFont font = displayFace(this->font());
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     // QTextEdit hands its own font on to the document; set both so that the order of later

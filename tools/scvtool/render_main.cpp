@@ -9,13 +9,13 @@
 
 #include "publish/pdf_export.h"
 #include "publish/site_export.h"
+#include "richtext/display_font.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/topic_link.h"
 #include "storage/record_reader.h"
 #include "storage/windows1252.h"
 
 #include <QByteArray>
-#include <QFont>
 #include <QGuiApplication>
 #include <QString>
 #include <QTextDocument>
@@ -39,20 +39,10 @@ void filterQtMessages(QtMsgType type, const QMessageLogContext &, const QString 
         scvtool::printError(message.toStdString());
 }
 
-// The reader window's display: Verdana (or the nearest sans face), 10 points, not bold.
-QFont displayFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Verdana")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(10);
-    return font;
-}
-
 QByteArray render(const std::string &rtf, Form form)
 {
     QTextDocument document;
-    document.setDefaultFont(displayFont());
+    document.setDefaultFont(richtext::displayFont());
     richtext::RtfReader::read(QByteArrayView(rtf.data(), qsizetype(rtf.size())), &document);
     QString out;
     if (form == Form::Html) {
