@@ -213,6 +213,89 @@ QByteArray pdfTextString(const QString &text)
     return hex + ">";
 }
 
+// The bookmarks as a tree: each one's parent (-1 for the top; a parent must come before its
+// child), its children in order, and how many bookmarks lie below it.
+struct OutlineTree
+{
+    explicit OutlineTree(const std::vector<Bookmark> &bookmarks)
+        : parents(bookmarks.size(), -1)
+        , children(bookmarks.size() + 1)
+        , below(bookmarks.size(), 0)
+    {
+        const std::size_t count = bookmarks.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::ptrdiff_t parent = bookmarks[i].parent;
+            if (parent >= 0 && std::size_t(parent) < i)
+                parents[i] = parent;
+            familyOf(parents[i]).push_back(i);
+        }
+        for (std::size_t i = count; i-- > 0;) {
+            for (std::size_t child : children[i])
+                below[i] += 1 + below[child];
+        }
+    }
+
+    // The children of a bookmark, or the top's for -1.
+    std::vector<std::size_t> &familyOf(std::ptrdiff_t parent)
+    {
+        return children[parent >= 0 ? std::size_t(parent) : children.size() - 1];
+    }
+    const std::vector<std::size_t> &familyOf(std::ptrdiff_t parent) const
+    {
+        return children[parent >= 0 ? std::size_t(parent) : children.size() - 1];
+    }
+
+    std::vector<std::ptrdiff_t> parents;
+    std::vector<std::vector<std::size_t>> children; // the last: the top's
+    std::vector<int> below;
+};
+
+// Objects appended after the end of a PDF with their own cross-reference section and a
+// trailer that points back at the old one: what a reader takes as the newer version.
+class IncrementalUpdate
+{
+public:
+    explicit IncrementalUpdate(qint64 at)
+        : m_at(at)
+    { }
+
+    void add(int number, const QByteArray &dictionary)
+    {
+        m_written.emplace_back(number, m_at + m_bytes.size());
+        m_bytes += QByteArray::number(number) + " 0 obj\n" + dictionary + "\nendobj\n";
+    }
+
+    // The update's bytes, ended by its cross-reference section and trailer.
+    QByteArray finish(const CrossReference &xref, int size)
+    {
+        std::sort(m_written.begin(), m_written.end());
+        const qint64 section = m_at + m_bytes.size();
+        QByteArray bytes = m_bytes + "xref\n0 1\n0000000000 65535 f \n";
+        for (std::size_t i = 0; i < m_written.size();) {
+            std::size_t run = i + 1;
+            while (run < m_written.size() && m_written[run].first == m_written[run - 1].first + 1)
+                ++run;
+            bytes += QByteArray::number(m_written[i].first) + ' ' + QByteArray::number(int(run - i))
+                + '\n';
+            for (; i < run; ++i)
+                bytes +=
+                    QByteArray::number(m_written[i].second).rightJustified(10, '0') + " 00000 n \n";
+        }
+        bytes += "trailer\n<<\n/Size " + QByteArray::number(size) + "\n/Root "
+            + QByteArray::number(xref.root) + " 0 R\n";
+        if (xref.info > 0)
+            bytes += "/Info " + QByteArray::number(xref.info) + " 0 R\n";
+        bytes += "/Prev " + QByteArray::number(xref.start) + "\n>>\nstartxref\n"
+            + QByteArray::number(section) + "\n%%EOF\n";
+        return bytes;
+    }
+
+private:
+    qint64 m_at;
+    QByteArray m_bytes = "\n";
+    std::vector<std::pair<int, qint64>> m_written; // object number, offset
+};
+
 bool appendOutline(QFile &file, const CrossReference &xref, const std::vector<Page> &pages,
     const std::vector<Bookmark> &bookmarks, QString &error)
 {
@@ -223,37 +306,20 @@ bool appendOutline(QFile &file, const CrossReference &xref, const std::vector<Pa
         return false;
     }
     const int outline = xref.size;
-    const auto object = [outline](std::size_t bookmark) { return outline + 1 + int(bookmark); };
-    const std::size_t count = bookmarks.size();
-
-    // Each bookmark's children, in order, and how many bookmarks lie below it.
-    std::vector<std::vector<std::size_t>> children(count + 1); // [count]: the top
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::ptrdiff_t parent = bookmarks[i].parent;
-        children[parent >= 0 && std::size_t(parent) < i ? std::size_t(parent) : count].push_back(i);
-    }
-    std::vector<int> below(count, 0);
-    for (std::size_t i = count; i-- > 0;) {
-        for (std::size_t child : children[i])
-            below[i] += 1 + below[child];
-    }
-
-    qint64 at = file.size();
-    QByteArray update = "\n";
-    std::vector<std::pair<int, qint64>> written;
-    const auto add = [&](int number, const QByteArray &dictionary) {
-        written.emplace_back(number, at + update.size());
-        update += QByteArray::number(number) + " 0 obj\n" + dictionary + "\nendobj\n";
+    const auto reference = [outline](std::ptrdiff_t bookmark) {
+        return QByteArray::number(bookmark >= 0 ? outline + 1 + int(bookmark) : outline) + " 0 R";
     };
     const auto familyLinks = [&](const std::vector<std::size_t> &family) {
-        QByteArray links;
-        if (!family.empty())
-            links += "/First " + QByteArray::number(object(family.front())) + " 0 R\n/Last "
-                + QByteArray::number(object(family.back())) + " 0 R\n";
-        return links;
+        if (family.empty())
+            return QByteArray();
+        return "/First " + reference(family.front()) + "\n/Last " + reference(family.back()) + "\n";
     };
-    add(outline,
-        "<<\n/Type /Outlines\n" + familyLinks(children[count]) + "/Count "
+    const OutlineTree tree(bookmarks);
+    const std::size_t count = bookmarks.size();
+
+    IncrementalUpdate update(file.size());
+    update.add(outline,
+        "<<\n/Type /Outlines\n" + familyLinks(tree.familyOf(-1)) + "/Count "
             + QByteArray::number(int(count)) + "\n>>");
     for (std::size_t i = 0; i < count; ++i) {
         const Bookmark &bookmark = bookmarks[i];
@@ -263,47 +329,28 @@ bool appendOutline(QFile &file, const CrossReference &xref, const std::vector<Pa
                         .arg(pages.size());
             return false;
         }
-        const std::ptrdiff_t parent =
-            bookmark.parent >= 0 && std::size_t(bookmark.parent) < i ? bookmark.parent : -1;
-        const std::vector<std::size_t> &siblings = children[parent >= 0 ? parent : count];
+        const std::vector<std::size_t> &siblings = tree.familyOf(tree.parents[i]);
         const auto self = std::find(siblings.begin(), siblings.end(), i);
         QByteArray dictionary = "<<\n/Title " + pdfTextString(bookmark.title) + "\n/Parent "
-            + QByteArray::number(parent >= 0 ? object(parent) : outline) + " 0 R\n";
+            + reference(tree.parents[i]) + "\n";
         if (self != siblings.begin())
-            dictionary += "/Prev " + QByteArray::number(object(*std::prev(self))) + " 0 R\n";
+            dictionary += "/Prev " + reference(*std::prev(self)) + "\n";
         if (std::next(self) != siblings.end())
-            dictionary += "/Next " + QByteArray::number(object(*std::next(self))) + " 0 R\n";
-        dictionary += familyLinks(children[i]);
-        if (below[i] > 0)
-            dictionary += "/Count " + QByteArray::number(below[i]) + "\n";
+            dictionary += "/Next " + reference(*std::next(self)) + "\n";
+        dictionary += familyLinks(tree.children[i]);
+        if (tree.below[i] > 0)
+            dictionary += "/Count " + QByteArray::number(tree.below[i]) + "\n";
         dictionary += "/Dest " + destination(pages[bookmark.page - 1]) + "\n>>";
-        add(object(i), dictionary);
+        update.add(outline + 1 + int(i), dictionary);
     }
     // The catalogue again, under its own number: the update's version is the one that counts.
     const qsizetype open = catalog.indexOf("<<");
-    add(xref.root,
+    update.add(xref.root,
         catalog.mid(open, close - open) + "/Outlines " + QByteArray::number(outline)
             + " 0 R\n/PageMode /UseOutlines\n>>");
 
-    std::sort(written.begin(), written.end());
-    const qint64 section = at + update.size();
-    update += "xref\n0 1\n0000000000 65535 f \n";
-    for (std::size_t i = 0; i < written.size();) {
-        std::size_t run = i + 1;
-        while (run < written.size() && written[run].first == written[run - 1].first + 1)
-            ++run;
-        update +=
-            QByteArray::number(written[i].first) + ' ' + QByteArray::number(int(run - i)) + '\n';
-        for (; i < run; ++i)
-            update += QByteArray::number(written[i].second).rightJustified(10, '0') + " 00000 n \n";
-    }
-    update += "trailer\n<<\n/Size " + QByteArray::number(outline + 1 + int(count)) + "\n/Root "
-        + QByteArray::number(xref.root) + " 0 R\n";
-    if (xref.info > 0)
-        update += "/Info " + QByteArray::number(xref.info) + " 0 R\n";
-    update += "/Prev " + QByteArray::number(xref.start) + "\n>>\nstartxref\n"
-        + QByteArray::number(section) + "\n%%EOF\n";
-    if (!file.seek(at) || file.write(update) != update.size()) {
+    const QByteArray bytes = update.finish(xref, outline + 1 + int(count));
+    if (!file.seek(file.size()) || file.write(bytes) != bytes.size()) {
         error = file.errorString();
         return false;
     }
