@@ -6,11 +6,13 @@
 #include "ui/reader_channel.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimer>
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -23,6 +25,49 @@ void print(std::FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
+QStringList programArguments()
+{
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.first() = QStringLiteral("leafwick");
+    return arguments;
+}
+
+// A reader that already shows the document takes the request, and this call ends with the
+// exit status it returns. A call that needs a window of its own returns nothing.
+std::optional<int> handOver(const ReaderRequest &request)
+{
+    if (request.document.isEmpty() || request.newWindow)
+        return std::nullopt;
+    const QString canonical = QFileInfo(request.document).canonicalFilePath();
+    if (canonical.isEmpty())
+        return std::nullopt;
+    const readerchannel::DeliveryResult delivered =
+        readerchannel::deliver(request, canonical, kHandOverTimeoutMs);
+    switch (delivered.delivery) {
+    case readerchannel::Delivery::Taken:
+        return 0;
+    case readerchannel::Delivery::Refused:
+    case readerchannel::Delivery::NoAnswer:
+        print(stderr, QStringLiteral("leafwick: %1\n").arg(delivered.message));
+        return 1;
+    case readerchannel::Delivery::NoReader:
+        break;
+    }
+    return std::nullopt;
+}
+
+// The hand-over needs no window system, whose start is most of what a second call would
+// cost (a program calls its help on every F1). Anything else, the window system's own
+// options included, is left to the full start that follows.
+std::optional<int> handOverWithoutWindows(int argc, char *argv[])
+{
+    QCoreApplication core(argc, argv);
+    const ReaderCommandLine commandLine = parseReaderCommandLine(programArguments());
+    if (commandLine.outcome != ReaderCommandLine::Outcome::Run)
+        return std::nullopt;
+    return handOver(commandLine.request);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -30,12 +75,12 @@ int main(int argc, char *argv[])
     // A write past the file size limit then fails with an error we report, instead of ending
     // the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    if (const std::optional<int> status = handOverWithoutWindows(argc, argv))
+        return *status;
+
     QApplication app(argc, argv);
     identifyProgram(Program::Leafwick);
-
-    QStringList arguments = QApplication::arguments();
-    arguments.first() = QStringLiteral("leafwick");
-    const ReaderCommandLine commandLine = parseReaderCommandLine(arguments);
+    const ReaderCommandLine commandLine = parseReaderCommandLine(programArguments());
     switch (commandLine.outcome) {
     case ReaderCommandLine::Outcome::Help:
     case ReaderCommandLine::Outcome::Version:
@@ -49,23 +94,9 @@ int main(int argc, char *argv[])
     }
     const ReaderRequest &request = commandLine.request;
 
-    // A reader that already shows the document takes the request, and this call ends.
-    if (!request.document.isEmpty() && !request.newWindow) {
-        const QString canonical = QFileInfo(request.document).canonicalFilePath();
-        const readerchannel::DeliveryResult delivered = canonical.isEmpty()
-            ? readerchannel::DeliveryResult {}
-            : readerchannel::deliver(request, canonical, kHandOverTimeoutMs);
-        switch (delivered.delivery) {
-        case readerchannel::Delivery::Taken:
-            return 0;
-        case readerchannel::Delivery::Refused:
-        case readerchannel::Delivery::NoAnswer:
-            print(stderr, QStringLiteral("leafwick: %1\n").arg(delivered.message));
-            return 1;
-        case readerchannel::Delivery::NoReader:
-            break;
-        }
-    }
+    // A reader may have started for the document since the hand-over was tried.
+    if (const std::optional<int> status = handOver(request))
+        return *status;
 
     QtMessageBoxes boxes;
     ReaderWindow window(ReaderKind::Leafwick, boxes, nullptr, request.document);

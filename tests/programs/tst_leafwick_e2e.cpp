@@ -172,6 +172,11 @@ private Q_SLOTS:
             "Guide.scv", "--topic", "Nowhere"} << 1 << 1 << "leafwick: The help document \"";
         QTest::newRow("by another path to the same file")
             << QStringList {"./sub/../Guide.scv", "--topic-number", "3"} << 0 << 3 << QString();
+        // Options of the window system are Qt's, not usage errors, on the way to a running
+        // window too.
+        QTest::newRow("with a window system option")
+            << QStringList {"-platform", "xcb", "Guide.scv", "--topic-number", "2"} << 0 << 2
+            << QString();
     }
     void secondCall()
     {
