@@ -298,7 +298,7 @@ bench_call_rows() {
     "$call" "$leafwick" "$doc" 1 --topic-number 1 >/dev/null || fail "no reader took a call"
     for ((run = 0; run < runs; run++)); do
         "$call" "$leafwick" "$doc" 1 --topic-number 1 >/dev/null
-        "$call" "$leafwick" "$doc" "$n" --topic-number "$n" >>call-second.out \
+        "$call" --second "$leafwick" "$doc" "$n" --topic-number "$n" >>call-second.out \
             || fail "the second call failed"
     done
     kill "$window"
