@@ -8,6 +8,8 @@ namespace {
 
 // A request is one short line; anything longer is no caller of ours.
 constexpr qint64 kMaxRequestBytes = 64 * 1024;
+// How often a reader that found its document's name held tries to take it again.
+constexpr int kRetryMs = 1000;
 
 } // namespace
 
@@ -17,22 +19,41 @@ ReaderServer::ReaderServer(Handler handler, QObject *parent)
 {
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&m_server, &QLocalServer::newConnection, this, &ReaderServer::takeConnection);
+    m_retry.setInterval(kRetryMs);
+    connect(&m_retry, &QTimer::timeout, this, [this] {
+        if (takeName() != NameTaken::HeldByReader)
+            m_retry.stop();
+    });
 }
 
 bool ReaderServer::listen(const QString &canonicalPath)
 {
-    const QString name = readerchannel::serverName(canonicalPath);
-    if (m_server.listen(name))
+    m_retry.stop();
+    m_server.close();
+    m_name = readerchannel::serverName(canonicalPath);
+    switch (takeName()) {
+    case NameTaken::Listening:
         return true;
-    if (m_server.serverError() != QAbstractSocket::AddressInUseError)
+    case NameTaken::HeldByReader:
+        m_retry.start();
         return false;
-    // The name is taken: by a live reader, which answers, or by a dead one's socket file.
+    case NameTaken::Failed:
+        break;
+    }
+    return false;
+}
+
+ReaderServer::NameTaken ReaderServer::takeName()
+{
+    // Qt moves a new socket into place over whatever file has the name, and would take the
+    // name from a live reader without a word: ask first whether one answers there.
     QLocalSocket probe;
-    probe.connectToServer(name);
+    probe.connectToServer(m_name);
     if (probe.waitForConnected(1000))
-        return false;
-    QLocalServer::removeServer(name);
-    return m_server.listen(name);
+        return NameTaken::HeldByReader;
+    // Nothing answers: the name is free, or a dead reader's socket file is left there.
+    QLocalServer::removeServer(m_name);
+    return m_server.listen(m_name) ? NameTaken::Listening : NameTaken::Failed;
 }
 
 void ReaderServer::takeConnection()

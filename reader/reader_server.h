@@ -5,6 +5,7 @@
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 
@@ -25,8 +26,11 @@ public:
     explicit ReaderServer(Handler handler, QObject *parent = nullptr);
 
     // Listens for the document at canonicalPath. A name left behind by a reader that ended
-    // without removing it is taken over; false when a live reader holds it.
+    // without removing it is taken over. False when a live reader holds it: this one then
+    // tries again now and then, so that once that reader has ended, calls for the document
+    // come here instead of opening one more window.
     bool listen(const QString &canonicalPath);
+    bool isListening() const { return m_server.isListening(); }
     QString serverName() const { return m_server.fullServerName(); }
 
 Q_SIGNALS:
@@ -34,9 +38,13 @@ Q_SIGNALS:
     void answered(const QString &refusal);
 
 private:
+    enum class NameTaken { Listening, HeldByReader, Failed };
+    NameTaken takeName();
     void takeConnection();
     void readRequest(QLocalSocket *socket);
 
     Handler m_handler;
     QLocalServer m_server;
+    QString m_name;
+    QTimer m_retry;
 };

@@ -16,6 +16,7 @@
 
 #include <csignal>
 #include <memory>
+#include <optional>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -230,6 +231,36 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(windowsTitled(QStringLiteral("Guide")), 2, 20000);
         QVERIFY(first.running());
         QVERIFY(second.running());
+    }
+
+    // A window opened beside a running reader of the same document takes that reader's calls
+    // once it has ended, however it ended, instead of leaving them to open yet another window.
+    void windowBesideTakesOver_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("the first reader ended") << int(SIGTERM);
+        QTest::newRow("the first reader killed, its name left behind") << int(SIGKILL);
+    }
+    void windowBesideTakesOver()
+    {
+        QFETCH(int, signal);
+        std::optional<Reader> first(std::in_place, QStringList {QStringLiteral("Guide.scv")});
+        QVERIFY(waitForReader(QStringLiteral("Guide.scv")));
+        Reader beside({QStringLiteral("Guide.scv"), QStringLiteral("--new-window"),
+            QStringLiteral("--topic-number"), QStringLiteral("2")});
+        QTRY_COMPARE_WITH_TIMEOUT(windowsTitled(QStringLiteral("Guide")), 2, 20000);
+        QCOMPARE(askReader(QStringLiteral("Guide.scv"))->shownTopic, std::uint64_t(1));
+
+        ::kill(pid_t(first->pid()), signal);
+        first.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(askReader(QStringLiteral("Guide.scv")).has_value(), 10000);
+        QCOMPARE(askReader(QStringLiteral("Guide.scv"))->shownTopic, std::uint64_t(2));
+        const Run call = runLeafwick(
+            {QStringLiteral("Guide.scv"), QStringLiteral("--topic-number"), QStringLiteral("3")});
+        QCOMPARE(call.status, 0);
+        QCOMPARE(askReader(QStringLiteral("Guide.scv"))->shownTopic, std::uint64_t(3));
+        QVERIFY(beside.running());
+        QCOMPARE(windowsTitled(QStringLiteral("Guide")), 1);
     }
 
     // A reader killed without removing its server name blocks no later start.
