@@ -294,10 +294,10 @@ bench_call_rows() {
     : >call-startup.out
     "$leafwick" "$doc" >/dev/null 2>&1 &
     window=$!
-    # Ready once a call of its own is taken; each timed call starts from topic 1 shown.
-    "$call" "$leafwick" "$doc" 1 --topic-number 1 >/dev/null || fail "no reader took a call"
+    # Ready once it takes calls; each timed call starts from topic 1 shown.
+    "$call" --wait "$doc" || fail "no reader took a call"
     for ((run = 0; run < runs; run++)); do
-        "$call" "$leafwick" "$doc" 1 --topic-number 1 >/dev/null
+        "$call" --second "$leafwick" "$doc" 1 --topic-number 1 >/dev/null
         "$call" --second "$leafwick" "$doc" "$n" --topic-number "$n" >>call-second.out \
             || fail "the second call failed"
     done
