@@ -213,7 +213,6 @@ private:
     QList<std::uint64_t> m_history;
     qsizetype m_historyPos = -1;
     bool m_revisiting = false;
-    QList<QTextCursor> m_hits;
     qsizetype m_currentHit = -1;
     int m_zoom = 100;
     FindBar *m_findBar = nullptr;

@@ -190,7 +190,6 @@ void ReaderWindow::revisit(std::uint64_t number)
 
 void ReaderWindow::clearHits()
 {
-    m_hits.clear();
     m_currentHit = -1;
     RichTextBox1->setExtraSelections({});
 }
@@ -206,7 +205,6 @@ void ReaderWindow::highlightHits()
     QList<QTextEdit::ExtraSelection> marks;
     QTextCursor found = document->find(SearchWord, 0, QTextDocument::FindCaseSensitively);
     while (!found.isNull()) {
-        m_hits.append(found);
         QTextEdit::ExtraSelection mark;
         mark.cursor = found;
         mark.format.setBackground(kHitColour);
@@ -215,18 +213,19 @@ void ReaderWindow::highlightHits()
         found = document->find(SearchWord, found, QTextDocument::FindCaseSensitively);
     }
     RichTextBox1->setExtraSelections(marks);
-    if (!m_hits.isEmpty())
-        nextHit(false);
+    nextHit(false);
 }
 
 void ReaderWindow::nextHit(bool backward)
 {
-    if (m_hits.isEmpty())
+    // The hits are the display's marks: nothing else marks it.
+    const QList<QTextEdit::ExtraSelection> hits = RichTextBox1->extraSelections();
+    if (hits.isEmpty())
         return;
-    const qsizetype count = m_hits.size();
+    const qsizetype count = hits.size();
     m_currentHit = m_currentHit < 0 ? (backward ? count - 1 : 0)
                                     : (m_currentHit + (backward ? count - 1 : 1)) % count;
-    RichTextBox1->setTextCursor(m_hits.at(m_currentHit));
+    RichTextBox1->setTextCursor(hits.at(m_currentHit).cursor);
     RichTextBox1->ensureCursorVisible();
 }
 
